@@ -1,0 +1,306 @@
+#include "Button.h"
+#include "Form.h"
+#include "TestSupport.h"
+#include "TextBox.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+using namespace TorUtility;
+using TestSupport::EventLog;
+using TestSupport::PumpMessages;
+
+namespace {
+
+EventLog log;
+
+// A form that reports the element operations the window procedure calls on it.
+class RecordingForm : public Form {
+public:
+    RecordingForm() : Form(GetModuleHandleW(nullptr)) {}
+    void OnShown() override { log.Record("shown"); }
+    void OnResized() override { log.Record("resized"); }
+    void OnActivated() override
+    {
+        if (recordActivation)
+            log.Record("activated");
+    }
+    void OnDeactivated() override
+    {
+        if (recordActivation)
+            log.Record("deactivated");
+    }
+    void OnNotify(std::int32_t code, std::vector<std::int32_t> numbers, std::vector<std::string> strings) override
+    {
+        log.Record("notify " + std::to_string(code) + " numbers " + std::to_string(numbers.size()) + " strings " +
+                   std::to_string(strings.size()));
+    }
+
+    // Creating, showing and destroying windows moves the activation around; most tests do not
+    // look at it.
+    bool recordActivation = false;
+};
+
+class WindowProcTest : public TestSupport::ToolkitTest {
+protected:
+    void SetUp() override
+    {
+        ToolkitTest::SetUp();
+        form = std::make_unique<RecordingForm>();
+        form->width = 320;
+        form->height = 240;
+        form->Create();
+        PumpMessages();
+        log.Clear();
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        ToolkitTest::TearDown();
+    }
+
+    std::unique_ptr<RecordingForm> form;
+};
+
+TEST_F(WindowProcTest, RefusedCloseAnswersOneAndKeepsTheWindow)
+{
+    form->onClosing = [](GUIElement*) { return log.Record("closing"), false; };
+    EXPECT_EQ(SendMessageW(form->handle, WM_CLOSE, 0, 0), 1);
+    EXPECT_TRUE(IsWindow(form->handle));
+    EXPECT_TRUE(log.Matches({"closing"}));
+}
+
+TEST_F(WindowProcTest, CloseWithoutAHandlerDestroysTheWindow)
+{
+    HWND window = form->handle;
+    form->onDestroyed = [](GUIElement*) { return log.Record("destroyed"), 0; };
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(form->destroyed);
+    EXPECT_TRUE(log.Matches({"destroyed"}));
+}
+
+TEST_F(WindowProcTest, SwallowedCharacterAnswersOneAndNeverReachesTheControl)
+{
+    TextBox box(form.get(), "");
+    box.Create();
+    box.onChar = [](GUIElement*, std::int32_t code) { return log.Record("char " + std::to_string(code)), code != 'x'; };
+    EXPECT_EQ(SendMessageW(box.handle, WM_CHAR, 'x', 1), 1);
+    SendMessageW(box.handle, WM_CHAR, 'y', 1);
+    EXPECT_EQ(box.GetText(), "y");
+    EXPECT_TRUE(log.Matches({"char 120", "char 121"}));
+}
+
+TEST_F(WindowProcTest, ShowWindowRaisesShownThenResized)
+{
+    SendMessageW(form->handle, WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_TRUE(log.Matches({"shown", "resized"}));
+}
+
+TEST_F(WindowProcTest, HotKeyOutsideTheFormsListDoesNothing)
+{
+    form->hotKeys.push_back(HotKey{MOD_CONTROL, 'K', [](Form*, std::uint32_t modifiers, std::uint32_t key) {
+                                       log.Record("hot key " + std::to_string(modifiers) + " " + std::to_string(key));
+                                   }});
+    SetForegroundWindow(form->handle);
+    PumpMessages();
+    log.Clear();
+    for (WPARAM identifier : {WPARAM{0}, static_cast<WPARAM>(-1), WPARAM{2}})
+        SendMessageW(form->handle, WM_HOTKEY, identifier, 0);
+    EXPECT_TRUE(log.Matches({}));
+    SendMessageW(form->handle, WM_HOTKEY, 1, 0);
+    EXPECT_TRUE(log.Matches({"hot key " + std::to_string(MOD_CONTROL) + " " + std::to_string('K')}));
+}
+
+TEST_F(WindowProcTest, HandPointerWinsOverTheBusyOne)
+{
+    form->SetBusyCursor(true);
+    EXPECT_EQ(SendMessageW(form->handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(static_cast<HWND>(form->handle)),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), waitShape);
+    form->SetHandCursor(true);
+    SendMessageW(form->handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(static_cast<HWND>(form->handle)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), handShape);
+}
+
+TEST_F(WindowProcTest, PointerOutsideTheClientAreaIsLeftToTheSystem)
+{
+    form->SetHandCursor(true);
+    SetCursor(nullptr);
+    SendMessageW(form->handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(static_cast<HWND>(form->handle)),
+                 MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), handShape);
+}
+
+class TabTest : public WindowProcTest {
+protected:
+    void SetUp() override
+    {
+        WindowProcTest::SetUp();
+        for (int i = 0; i < 3; ++i) {
+            buttons.push_back(std::make_unique<Button>(form.get(), std::string("b").append(std::to_string(i))));
+            buttons.back()->x = 10 + 90 * i;
+            buttons.back()->y = 10;
+            buttons.back()->Create();
+        }
+        SetForegroundWindow(form->handle);
+        PumpMessages();
+        buttons[1]->Focus();
+    }
+
+    void PressTab(bool shift)
+    {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    }
+
+    std::vector<std::unique_ptr<Button>> buttons;
+};
+
+TEST_F(TabTest, TabMovesTheFocusForwardAndReportsTheKeyToTheElementThatHadIt)
+{
+    ASSERT_EQ(GetFocus(), static_cast<HWND>(buttons[1]->handle));
+    buttons[1]->onKeyDown = [](GUIElement* e, std::int32_t key) {
+        return log.Record(e->GetText() + " key " + std::to_string(key)), 0;
+    };
+    PressTab(false);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+    EXPECT_TRUE(log.Matches({"b1 key 9"}));
+}
+
+TEST_F(TabTest, ShiftTabMovesTheFocusBackwards)
+{
+    PressTab(true);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[0]->handle));
+}
+
+TEST_F(WindowProcTest, RightClickNotificationReachesTheSourceWithEmptyVectors)
+{
+    NMHDR header{form->handle, 0, static_cast<UINT>(NM_RCLICK)};
+    SendMessageW(form->handle, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    EXPECT_TRUE(log.Matches({"notify 3 numbers 0 strings 0"}));
+}
+
+TEST_F(WindowProcTest, HeaderNotificationsCarryTheItemAndItsWidth)
+{
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    item.cxy = 77;
+    NMHEADERW change{};
+    change.hdr = NMHDR{form->handle, 0, static_cast<UINT>(HDN_ITEMCHANGEDW)};
+    change.iItem = 4;
+    change.pitem = &item;
+    SendMessageW(form->handle, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+    change.hdr.code = static_cast<UINT>(HDN_ITEMCLICKW);
+    SendMessageW(form->handle, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+    change.hdr.code = static_cast<UINT>(NM_CLICK);
+    SendMessageW(form->handle, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+    EXPECT_TRUE(log.Matches({"notify 1 numbers 2 strings 0", "notify 2 numbers 1 strings 0"}));
+}
+
+TEST_F(WindowProcTest, ButtonCommandReachesItsSlotWhateverTheCode)
+{
+    Button button(form.get(), "OK");
+    button.Create();
+    button.onCommand = [](GUIElement* e) { log.Record("command " + e->GetText()); };
+    SendMessageW(form->handle, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(static_cast<HWND>(button.handle)));
+    SendMessageW(form->handle, WM_COMMAND, MAKEWPARAM(button.id, BN_SETFOCUS),
+                 reinterpret_cast<LPARAM>(static_cast<HWND>(button.handle)));
+    EXPECT_TRUE(log.Matches({"command OK", "command OK"}));
+}
+
+TEST_F(WindowProcTest, ClickOnAButtonRaisesTheElementsEventsAndThenItsCommand)
+{
+    Button button(form.get(), "OK");
+    button.width = 80;
+    button.height = 30;
+    button.Create();
+    button.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) {
+        return log.Record("down " + std::to_string(x) + "," + std::to_string(y)), 0;
+    };
+    button.onLeftUp = [](GUIElement*, HWND, std::int32_t, std::int32_t) { return log.Record("up"), 0; };
+    button.onCommand = [](GUIElement*) { log.Record("command"); };
+    SendMessageW(button.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+    SendMessageW(button.handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+    PumpMessages();
+    EXPECT_TRUE(log.Matches({"down 5,6", "up", "command"}));
+}
+
+TEST_F(WindowProcTest, MouseCoordinatesAreSignedSixteenBitValues)
+{
+    form->onRightDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) {
+        return log.Record(std::to_string(x) + "," + std::to_string(y)), 0;
+    };
+    SendMessageW(form->handle, WM_RBUTTONDOWN, 0, MAKELPARAM(static_cast<WORD>(-3), static_cast<WORD>(-40)));
+    EXPECT_TRUE(log.Matches({"-3,-40"}));
+}
+
+TEST_F(WindowProcTest, LeaveEndsTrackingAlsoForAWindowWithoutAnElement)
+{
+    SendMessageW(form->handle, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_TRUE(mouseTracking);
+    HWND stranger = CreateWindowExW(0, L"static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    WindowProc(stranger, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(mouseTracking);
+    DestroyWindow(stranger);
+}
+
+TEST_F(WindowProcTest, ActivationRegistersTheFormAndPlacesItsCompanionBehindIt)
+{
+    RecordingForm companion;
+    companion.Create();
+    form->companion = &companion;
+    SetForegroundWindow(form->handle);
+    PumpMessages();
+    log.Clear();
+    form->recordActivation = true;
+    SendMessageW(form->handle, WM_ACTIVATE, WA_ACTIVE, 0);
+    form->recordActivation = false;
+    EXPECT_EQ(activeForm, form.get());
+    EXPECT_EQ(GetWindow(form->handle, GW_HWNDNEXT), static_cast<HWND>(companion.handle));
+    EXPECT_TRUE(log.Matches({"deactivated", "activated"})) << "re-activating the active form";
+    form->companion = nullptr;
+}
+
+TEST_F(WindowProcTest, DestructionOfTheMainWindowEndsTheMessageLoop)
+{
+    ASSERT_EQ(mainWindow, static_cast<HWND>(form->handle));
+    PostMessageW(form->handle, WM_CLOSE, 0, 0);
+    RunMessageLoop(form.get());
+    EXPECT_TRUE(form->destroyed);
+}
+
+TEST_F(WindowProcTest, DialogMainFormPassesMessagesThroughTheDialogManager)
+{
+    // Escape in a dialog becomes the cancel command; only the dialog manager makes that happen.
+    Form dialog(GetModuleHandleW(nullptr), true);
+    dialog.Create();
+    mainWindow = dialog.handle;
+    dialog.onKeyDown = [](GUIElement*, std::int32_t key) { return log.Record("key " + std::to_string(key)), 0; };
+    PostMessageW(dialog.handle, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(dialog.handle, WM_CLOSE, 0, 0);
+    RunMessageLoop(&dialog);
+    EXPECT_TRUE(log.Matches({})) << "the key never reached the window procedure";
+
+    log.Clear();
+    Form plain(GetModuleHandleW(nullptr));
+    plain.Create();
+    mainWindow = plain.handle;
+    plain.onKeyDown = dialog.onKeyDown;
+    PostMessageW(plain.handle, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(plain.handle, WM_CLOSE, 0, 0);
+    RunMessageLoop(&plain);
+    EXPECT_TRUE(log.Matches({"key 27"}));
+}
+
+}

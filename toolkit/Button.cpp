@@ -1,0 +1,91 @@
+#include "Button.h"
+
+#include "Drawing.h"
+#include "TextUtilities.h"
+
+namespace TorUtility {
+
+namespace {
+
+constexpr DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr COLORREF disabledBorder = RGB(105, 105, 105);
+constexpr COLORREF disabledInk = RGB(150, 150, 150);
+constexpr int pictureMargin = 5;
+constexpr int captionGap = 8;
+constexpr int focusInset = 3;
+
+// Height of the font selected into a DC, found by swapping a font in and reading the one it
+// replaced.
+int SelectedFontHeight(HDC dc)
+{
+    FontSpec probe;
+    HGDIOBJ selected = SelectObject(dc, probe.GetFont());
+    LOGFONTW description{};
+    GetObjectW(selected, sizeof description, &description);
+    SelectObject(dc, selected);
+    return description.lfHeight;
+}
+
+}
+
+Button::Button(GUIElement* host, const std::string& caption) : Child(nullptr)
+{
+    parent = host;
+    text = ToWide(caption);
+    width = 80;
+    height = 30;
+    typeName = "button";
+}
+
+void Button::Create()
+{
+    if (created)
+        return;
+    const DWORD style = buttonStyle | (ownerDrawn ? BS_OWNERDRAW : BS_PUSHBUTTON) | (enabled ? 0 : WS_DISABLED);
+    if (MakeControlWindow(L"Button", style, 0))
+        Subclass();
+    created = true;
+    AttachTooltipAndFont();
+}
+
+int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
+{
+    HBITMAP shown = enabled ? picture : disabledPicture;
+    if (!shown)
+        return 0;
+    BITMAP description{};
+    GetObjectW(shown, sizeof description, &description);
+    const int itemHeight = item.bottom - item.top;
+    drawing.DrawMasked(item.left + pictureMargin, (itemHeight - description.bmHeight) / 2, description.bmWidth,
+                       description.bmHeight, shown);
+    return item.left + description.bmWidth + captionGap;
+}
+
+void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)
+{
+    Drawing drawing(this);
+    drawing.AttachDC(item.hDC);
+    const RECT& box = item.rcItem;
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    COLORREF ink = GetTextColor(item.hDC);
+    const int dy = std::max(0, (h - SelectedFontHeight(item.hDC)) / 2);
+    drawing.FillBox(box.left, box.top, w, h, GetBkColor(item.hDC));
+    COLORREF border = ink;
+    if (item.itemState & ODS_DISABLED) {
+        border = disabledBorder;
+        ink = disabledInk;
+    } else if (item.itemState & ODS_SELECTED) {
+        border = 0xFFFFFF - ink;
+    }
+    drawing.DrawOutline(box.left, box.top, w, h, border);
+    const int tx = DrawPicture(drawing, box, (item.itemState & ODS_SELECTED) != 0);
+    drawing.DrawString(box.left + tx, box.top + dy, w - tx, h, GetText(), 2, ink, nullptr);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus{box.left + focusInset, box.top + focusInset, box.right - focusInset, box.bottom - focusInset};
+        DrawFocusRect(item.hDC, &focus);
+    }
+    drawing.Finish();
+}
+
+}

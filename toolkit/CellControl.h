@@ -1,0 +1,39 @@
+#pragma once
+
+#include "PanelChildren.h"
+
+#include <cstdint>
+#include <string>
+
+namespace TorUtility {
+
+// A self-painted cell: background, one line of text, an optional star mark and an optional
+// picture with pure black as its transparent colour, in that order.
+class CellControl : public PanelChildren {
+public:
+    explicit CellControl(GUIElement* host);
+
+    void SetWideText(const std::wstring& value) override;
+    void SetText(const std::string& value) override;
+    void OnPaint() override;
+
+    void ChangeTextColor(std::int32_t color);
+
+    std::string fontName = "Tahoma";
+    std::int32_t fontSize = 14;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    bool starMark = false;
+    std::int32_t textAlign = 2;
+    std::int32_t textColor = 0;
+    HBITMAP picture = nullptr;
+    std::int32_t pictureAlign = 1;
+    std::int32_t pictureWidth = 0;
+    std::int32_t pictureHeight = 0;
+
+private:
+    void Invalidate();
+};
+
+}

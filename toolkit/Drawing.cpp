@@ -1,0 +1,208 @@
+#include "Drawing.h"
+
+#include "GUIElement.h"
+#include "TextUtilities.h"
+
+namespace TorUtility {
+
+GdiLedger gdiLedger;
+
+namespace {
+
+constexpr std::size_t drawStringBufferLength = 1024;
+
+// Selects an object into a DC for the lifetime of the scope and puts the previous one back.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+    ~Selection() { SelectObject(dc, previous); }
+
+private:
+    HDC dc;
+    HGDIOBJ previous;
+};
+
+}
+
+void Unmake(HGDIOBJ object)
+{
+    if (object && DeleteObject(object))
+        ++gdiLedger.deleted;
+}
+
+void UnmakeDC(HDC deviceContext)
+{
+    if (deviceContext && DeleteDC(deviceContext))
+        ++gdiLedger.deleted;
+}
+
+FontSpec::FontSpec() : faceName(L"System")
+{
+}
+
+FontSpec::FontSpec(const std::string& face, std::int32_t height) : faceName(ToWide(face)), size(height)
+{
+}
+
+FontSpec::~FontSpec()
+{
+    Unmake(fontHandle);
+}
+
+HFONT FontSpec::GetFont()
+{
+    if (!fontHandle)
+        fontHandle = Made(CreateFontW(size, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, underline, FALSE,
+                                      DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                      pitchFlag ? 1 : 0, faceName.c_str()));
+    return fontHandle;
+}
+
+Drawing::Drawing(GUIElement* element) : target(element)
+{
+}
+
+Drawing::~Drawing()
+{
+    Finish();
+}
+
+void Drawing::OnGdiFailure()
+{
+    const std::string reason = ToText(static_cast<std::int64_t>(GetLastError()));
+    static_cast<void>(reason);
+}
+
+void Drawing::Begin()
+{
+    dc = BeginPaint(target->handle, &paint);
+    attached = false;
+}
+
+void Drawing::AttachDC(HDC deviceContext)
+{
+    dc = deviceContext;
+    attached = true;
+}
+
+void Drawing::Finish()
+{
+    if (attached)
+        attached = false;
+    else if (dc)
+        EndPaint(target->handle, &paint);
+    dc = nullptr;
+}
+
+void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const std::wstring& value, int align,
+                         COLORREF color, FontSpec* spec)
+{
+    if (!dc)
+        return;
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring shown = value.substr(0, drawStringBufferLength - 1);
+    const UINT format = align == 1 ? DT_RIGHT : align == 2 ? DT_CENTER : DT_LEFT | DT_TOP;
+    RECT box{left, top, left + boxWidth, top + boxHeight};
+    HGDIOBJ previousFont = spec ? SelectObject(dc, spec->GetFont()) : nullptr;
+    const COLORREF previousColor = SetTextColor(dc, color);
+    const int length = static_cast<int>(shown.size());
+    const bool drawn = boxWidth != 0 && boxHeight != 0
+                           ? DrawTextW(dc, shown.c_str(), length, &box, format) != 0 || length == 0
+                           : TextOutW(dc, left, top, shown.c_str(), length) != 0;
+    if (!drawn)
+        OnGdiFailure();
+    SetTextColor(dc, previousColor);
+    if (spec)
+        SelectObject(dc, previousFont);
+}
+
+void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const std::string& value, int align,
+                         COLORREF color, FontSpec* spec)
+{
+    DrawString(left, top, boxWidth, boxHeight, ToWide(value), align, color, spec);
+}
+
+int Drawing::LineHeight(FontSpec* spec)
+{
+    if (!dc || !spec)
+        return -1;
+    Selection selected(dc, spec->GetFont());
+    TEXTMETRICW metrics{};
+    return GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : -1;
+}
+
+void Drawing::DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color)
+{
+    if (!dc)
+        return;
+    HPEN pen = Made(CreatePen(PS_SOLID, 1, color));
+    {
+        Selection penSelected(dc, pen);
+        Selection brushSelected(dc, GetStockObject(HOLLOW_BRUSH));
+        if (!Rectangle(dc, left, top, left + boxWidth, top + boxHeight))
+            OnGdiFailure();
+    }
+    Unmake(pen);
+}
+
+void Drawing::FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color)
+{
+    if (!dc)
+        return;
+    HPEN pen = Made(CreatePen(PS_NULL, 0, 0));
+    HBRUSH brush = Made(CreateSolidBrush(color));
+    {
+        Selection penSelected(dc, pen);
+        Selection brushSelected(dc, brush);
+        if (!Rectangle(dc, left, top, left + boxWidth, top + boxHeight))
+            OnGdiFailure();
+    }
+    Unmake(brush);
+    Unmake(pen);
+}
+
+void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap)
+{
+    if (!dc)
+        return;
+    HDC pictureDC = Made(CreateCompatibleDC(dc));
+    HDC maskDC = Made(CreateCompatibleDC(dc));
+    if (!pictureDC || !maskDC)
+        OnGdiFailure();
+    BITMAP description{};
+    if (!GetObjectW(bitmap, sizeof description, &description))
+        OnGdiFailure();
+    const int pictureWidth = description.bmWidth;
+    const int pictureHeight = description.bmHeight;
+    HBITMAP mask = Made(CreateBitmap(pictureWidth, pictureHeight, 1, 1, nullptr));
+    if (!mask)
+        OnGdiFailure();
+    {
+        Selection maskSelected(maskDC, mask);
+        Selection pictureSelected(pictureDC, bitmap);
+        SetBkColor(pictureDC, RGB(0, 0, 0));
+        if (!BitBlt(maskDC, 0, 0, pictureWidth, pictureHeight, pictureDC, 0, 0, SRCCOPY))
+            OnGdiFailure();
+        // Mask bits turn into the destination's text colour (0) and background colour (1) on the
+        // way in; pin them to black and white so the AND keeps exactly the transparent pixels.
+        const COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
+        const COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
+        const bool stretched = boxWidth != 0 && boxHeight != 0;
+        for (auto [source, operation] : {std::pair{maskDC, SRCAND}, std::pair{pictureDC, SRCPAINT}}) {
+            const BOOL done = stretched ? StretchBlt(dc, left, top, boxWidth, boxHeight, source, 0, 0, pictureWidth,
+                                                     pictureHeight, operation)
+                                        : BitBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, operation);
+            if (!done)
+                OnGdiFailure();
+        }
+        SetTextColor(dc, previousText);
+        SetBkColor(dc, previousBack);
+    }
+    Unmake(mask);
+    UnmakeDC(maskDC);
+    UnmakeDC(pictureDC);
+}
+
+}

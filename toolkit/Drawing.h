@@ -1,0 +1,86 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace TorUtility {
+
+class GUIElement;
+
+// A font description whose platform font is made on first use and deleted with the record.
+class FontSpec {
+public:
+    FontSpec();
+    FontSpec(const std::string& face, std::int32_t height);
+    FontSpec(const FontSpec&) = delete;
+    FontSpec& operator=(const FontSpec&) = delete;
+    ~FontSpec();
+
+    HFONT GetFont();
+
+    HFONT fontHandle = nullptr;
+    std::wstring faceName;
+    std::int32_t size = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool pitchFlag = false;
+};
+
+// One paint pass on one device context: text in a box, outlines, fills and bitmaps with pure
+// black as the transparent colour.
+class Drawing {
+public:
+    explicit Drawing(GUIElement* element);
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+    virtual ~Drawing();
+
+    // Reads and discards the platform's error after a failed drawing step; drawing goes on.
+    virtual void OnGdiFailure();
+
+    void Begin();
+    void AttachDC(HDC deviceContext);
+    void Finish();
+
+    void DrawString(int left, int top, int boxWidth, int boxHeight, const std::wstring& value, int align,
+                    COLORREF color, FontSpec* spec);
+    void DrawString(int left, int top, int boxWidth, int boxHeight, const std::string& value, int align,
+                    COLORREF color, FontSpec* spec);
+    int LineHeight(FontSpec* spec);
+    void DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color);
+    // Leaves the right-most column and the bottom row untouched.
+    void FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color);
+    // Stretches the bitmap to the box unless either side is 0; pure black pixels stay transparent.
+    void DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap);
+
+    GUIElement* target;
+    HDC dc = nullptr;
+    bool attached = false;
+    PAINTSTRUCT paint{};
+};
+
+// Counts of the GDI objects the toolkit's drawing code has made and deleted, for leak checks.
+struct GdiLedger {
+    std::uint64_t made = 0;
+    std::uint64_t deleted = 0;
+};
+
+extern GdiLedger gdiLedger;
+
+// Every GDI object the toolkit makes passes through Made, and is released through Unmake, so that
+// the ledger balances exactly when nothing leaks.
+template <typename Handle>
+Handle Made(Handle object)
+{
+    if (object)
+        ++gdiLedger.made;
+    return object;
+}
+
+void Unmake(HGDIOBJ object);
+void UnmakeDC(HDC deviceContext);
+
+}

@@ -1,0 +1,174 @@
+#include "Form.h"
+
+#include "Drawing.h"
+#include "TextUtilities.h"
+#include "WindowProc.h"
+
+#include <algorithm>
+
+namespace TorUtility {
+
+namespace {
+
+constexpr DWORD captionedStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX;
+constexpr DWORD modalFrameBit = 0x80;
+
+}
+
+Form::Form(HINSTANCE moduleInstance) : Form(moduleInstance, false)
+{
+}
+
+Form::Form(HINSTANCE moduleInstance, bool withDialogFrame) : GUIElement(moduleInstance), dialogFrame(withDialogFrame)
+{
+    typeName = "form";
+}
+
+Form::~Form()
+{
+    // A window destroyed already may have lent its handle to a new window by now.
+    if (created && handle && !destroyed) {
+        SendMessageW(handle, WM_CLOSE, 0, 0);
+        created = false;
+        if (!destroyed)
+            DestroyWindow(handle);
+    }
+    // The icon was made by this form from the program's resources, so it is this form's to free,
+    // once no window shows it any more.
+    if (iconHandle)
+        DestroyIcon(iconHandle);
+    hotKeys.clear();
+}
+
+DWORD Form::WindowStyle() const
+{
+    DWORD style;
+    if (dialogFrame)
+        style = captionedStyle | (modalFrameStyle ? modalFrameBit : 0);
+    else if (captioned)
+        style = captionedStyle | (minimizeBox ? WS_MINIMIZEBOX : 0) | (resizable ? WS_THICKFRAME : 0);
+    else
+        style = WS_POPUP;
+    if (!resizable)
+        style &= ~WS_MAXIMIZEBOX;
+    if (!minimizeBox)
+        style &= ~WS_MINIMIZEBOX;
+    if (!enabled)
+        style |= WS_DISABLED;
+    return style;
+}
+
+DWORD Form::ExtendedWindowStyle() const
+{
+    if (!dialogFrame)
+        return 0;
+    return WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | (topmost ? WS_EX_TOPMOST : 0);
+}
+
+void Form::Create()
+{
+    if (created)
+        return;
+    className = L"Window" + ToWide(ToText(idCounter));
+    TakeNextId();
+
+    windowClass = WNDCLASSW{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = iconId != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // The class brush lives as long as the class, which is never unregistered.
+    windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
+                                                : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassW(&windowClass);
+
+    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), WindowStyle(), x, y, width,
+                             height, nullptr, nullptr, instance, nullptr);
+    if (!mainWindow)
+        mainWindow = handle;
+    AttachWindow(handle);
+    ShowWindow(handle, SW_SHOW);
+    UpdateWindow(handle);
+    created = true;
+    CreateTooltip(handle);
+    ApplyFont();
+}
+
+void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
+{
+    if (!created)
+        return;
+    RECT window{};
+    RECT client{};
+    GetWindowRect(handle, &window);
+    GetClientRect(handle, &client);
+    const int frameWidth = std::max<int>(0, (window.right - window.left) - (client.right - client.left));
+    const int frameHeight = std::max<int>(0, (window.bottom - window.top) - (client.bottom - client.top));
+    GetPosition();
+    width = clientWidth + frameWidth;
+    height = clientHeight + frameHeight;
+    SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOMOVE);
+    UpdateTooltip();
+    Redraw();
+}
+
+void Form::CenterOnScreen()
+{
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (created) {
+        RECT window{};
+        GetWindowRect(handle, &window);
+        width = window.right - window.left;
+        height = window.bottom - window.top;
+    }
+    x = (screenWidth - width) / 2;
+    y = (screenHeight - height) / 2;
+    if (!created)
+        return;
+    SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOSIZE);
+    Redraw();
+}
+
+void Form::SetIcon(std::int32_t resourceId)
+{
+    iconId = resourceId;
+    if (!created)
+        return;
+    // Loaded at the small-icon size, so the title bar shows the picture drawn for that size.
+    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    if (!icon)
+        return;
+    SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (iconHandle)
+        DestroyIcon(iconHandle);
+    iconHandle = icon;
+}
+
+void Form::RegisterHotKeys()
+{
+    for (std::size_t n = 1; n <= hotKeys.size(); ++n)
+        RegisterHotKey(handle, static_cast<int>(n), hotKeys[n - 1].modifiers, hotKeys[n - 1].key);
+}
+
+void Form::UnregisterHotKeys()
+{
+    for (std::size_t n = 1; n <= hotKeys.size(); ++n)
+        UnregisterHotKey(handle, static_cast<int>(n));
+}
+
+void RunMessageLoop(Form* mainForm)
+{
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (mainForm && mainForm->dialogFrame && IsDialogMessageW(mainForm->handle, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "GUIElement.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace TorUtility {
+
+class Form;
+
+using HotKeyHandler = void (*)(Form* form, std::uint32_t modifiers, std::uint32_t key);
+
+// Entry n of a form's list (counting from 1) is registered under hot-key identifier n.
+struct HotKey {
+    std::uint32_t modifiers = 0;
+    std::uint32_t key = 0;
+    HotKeyHandler handler = nullptr;
+};
+
+// A top-level window: the element every other element of a screen lives in.
+class Form : public GUIElement {
+public:
+    explicit Form(HINSTANCE moduleInstance);
+    // The dialog-style tool window used by the about box.
+    Form(HINSTANCE moduleInstance, bool withDialogFrame);
+    ~Form() override;
+
+    void Create() override;
+
+    void SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight);
+    void CenterOnScreen();
+    void SetIcon(std::int32_t resourceId);
+    void RegisterHotKeys();
+    void UnregisterHotKeys();
+
+    // The style bits the toolkit asks for; the platform may add its own.
+    DWORD WindowStyle() const;
+    DWORD ExtendedWindowStyle() const;
+
+    Form* companion = nullptr;
+    bool topmost = true;
+    bool minimizeBox = true;
+    bool resizable = true;
+    bool captioned = true;
+    bool dialogFrame = false;
+    bool modalFrameStyle = false;
+    std::vector<HotKey> hotKeys;
+    HICON iconHandle = nullptr;
+    std::int32_t iconId = 0;
+
+private:
+    std::wstring className;
+};
+
+// Runs the program's messages until the quit message that the main window's destruction posts.
+void RunMessageLoop(Form* mainForm);
+
+}

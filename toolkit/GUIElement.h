@@ -1,0 +1,216 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace TorUtility {
+
+class FontSpec;
+class GUIElement;
+
+// Event slots: plain function pointers with no bound object. An empty slot is skipped. Slots
+// whose result nobody reads return int32 so that handlers of any kind can be plugged in.
+using CreatedEvent = void (*)(GUIElement* element, HWND handle);
+using MouseEvent = std::int32_t (*)(GUIElement* element, HWND handle, std::int32_t x, std::int32_t y);
+using KeyEvent = std::int32_t (*)(GUIElement* element, std::int32_t key);
+using CharEvent = bool (*)(GUIElement* element, std::int32_t code);
+using ElementEvent = std::int32_t (*)(GUIElement* element);
+using ElementAction = void (*)(GUIElement* element);
+using ClosingEvent = bool (*)(GUIElement* element);
+using PointerEvent = std::int32_t (*)(GUIElement* element, std::int32_t x, std::int32_t y);
+
+// A field the element registry indexes. It reads as the plain value; every assignment re-files
+// the element so that lookups by handle and by identifier stay exact.
+template <typename T>
+class Indexed {
+public:
+    Indexed(GUIElement& owner, T initial) : owner(owner), value(initial) {}
+    Indexed(const Indexed&) = delete;
+    Indexed& operator=(const Indexed&) = delete;
+    Indexed& operator=(T newValue);
+    operator T() const { return value; }
+
+private:
+    GUIElement& owner;
+    T value;
+};
+
+class GUIElement {
+public:
+    explicit GUIElement(HINSTANCE moduleInstance);
+    GUIElement(const GUIElement&) = delete;
+    GUIElement& operator=(const GUIElement&) = delete;
+
+    bool visible = true;
+    bool destroyed = false;
+    bool busyCursor = false;
+    bool handCursor = false;
+    HWND tooltipHandle = nullptr;
+    Indexed<HWND> handle;
+    HINSTANCE instance;
+    WNDCLASSW windowClass{};
+    FontSpec* font = nullptr;
+    std::int32_t width = 100;
+    std::int32_t height = 50;
+    std::int32_t x = 100;
+    std::int32_t y = 100;
+    bool created = false;
+    std::int32_t backColor = -1;
+    std::wstring text;
+    std::wstring focusText;
+    bool backPainted = false;
+    bool enabled = true;
+    Indexed<std::int32_t> id;
+    std::string typeName;
+    std::string tooltipText;
+    GUIElement* parent = nullptr;
+    WNDPROC previousProc = nullptr;
+    CreatedEvent onCreated = nullptr;
+    bool createdFired = false;
+    MouseEvent onLeftUp = nullptr;
+    MouseEvent onLeftDown = nullptr;
+    MouseEvent onLeftDoubleClick = nullptr;
+    MouseEvent onRightUp = nullptr;
+    MouseEvent onRightDown = nullptr;
+    MouseEvent onRightDoubleClick = nullptr;
+    KeyEvent onKeyUp = nullptr;
+    KeyEvent onKeyDown = nullptr;
+    CharEvent onChar = nullptr;
+    ElementEvent onMoved = nullptr;
+    ElementEvent onResized = nullptr;
+    ElementAction onPaint = nullptr;
+    ClosingEvent onClosing = nullptr;
+    ElementEvent onDestroyed = nullptr;
+    ElementEvent onGotFocus = nullptr;
+    ElementAction onLostFocus = nullptr;
+    ElementEvent onActivated = nullptr;
+    ElementEvent onDeactivated = nullptr;
+    ElementEvent onChanged = nullptr;
+    PointerEvent onMouseMove = nullptr;
+    ElementEvent onMouseHover = nullptr;
+    ElementEvent onMouseLeave = nullptr;
+
+    virtual void SetBackColor(std::int32_t color);
+    virtual void SetEnabled(bool value);
+    virtual void SetWideText(const std::wstring& value);
+    virtual void SetText(const std::string& value);
+    virtual void OnLeftUp(std::int32_t px, std::int32_t py);
+    virtual void OnLeftDown(std::int32_t px, std::int32_t py);
+    virtual void OnLeftDoubleClick(std::int32_t px, std::int32_t py);
+    virtual void OnRightUp(std::int32_t px, std::int32_t py);
+    virtual void OnRightDown(std::int32_t px, std::int32_t py);
+    virtual void OnRightDoubleClick(std::int32_t px, std::int32_t py);
+    virtual void OnKeyUp(std::int32_t key);
+    virtual void OnKeyDown(std::int32_t key);
+    // False swallows the character.
+    virtual bool OnChar(std::int32_t code);
+    virtual void OnMouseMove(std::int32_t px, std::int32_t py);
+    virtual void OnMouseHover();
+    virtual void OnMouseLeave();
+    virtual void Focus();
+    virtual void OnMoved();
+    virtual void OnResized();
+    virtual void OnPaint();
+    // Answers a child control's colour request with the brush for its background, or none.
+    virtual HBRUSH ColorChild(HDC dc);
+    // False keeps the window open.
+    virtual bool OnClosing();
+    virtual void OnDestroyed();
+    virtual void OnGotFocus();
+    virtual void OnLostFocus();
+    virtual void OnActivated();
+    virtual void OnDeactivated();
+    // Takes the window handle if none is stored yet and raises onCreated the first time.
+    virtual void AttachWindow(HWND window);
+    virtual void Redraw();
+    virtual bool IsBusyCursor();
+    virtual bool IsHandCursor();
+    virtual void SetBusyCursor(bool value);
+    virtual void SetHandCursor(bool value);
+    virtual void OnShown();
+    virtual void OnNotify(std::int32_t code, std::vector<std::int32_t> numbers, std::vector<std::string> strings);
+    virtual void Create() = 0;
+
+    virtual ~GUIElement();
+
+    std::wstring GetWideText();
+    std::string GetText();
+    // Top-left corner in the parent's client coordinates (screen coordinates for a form).
+    POINT GetPosition();
+    void SetPosition(std::int32_t left, std::int32_t top);
+    void SetFont(FontSpec* spec);
+    std::string GetTooltipText() const;
+    void CreateTooltip(HWND owner);
+    void UpdateTooltip();
+
+protected:
+    // Draws the next identifier from idCounter into id.
+    void TakeNextId();
+    // Sends font to the window right after creation.
+    void ApplyFont();
+
+private:
+    template <typename T>
+    friend class Indexed;
+    friend class ElementRegistry;
+    std::uint64_t registrySerial = 0;
+};
+
+// An element hosted by a form (or a panel); only concrete kinds can be made.
+class Child : public GUIElement {
+public:
+    using GUIElement::GUIElement;
+    void Create() override = 0;
+
+protected:
+    // The steps every standard control shares: an identifier, the window inside the parent's,
+    // and the toolkit's window procedure in front of the control's own.
+    HWND MakeControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle);
+    void Subclass();
+    void AttachTooltipAndFont();
+};
+
+// Second base of the kinds that issue commands.
+class CommandElement {
+public:
+    ElementAction onCommand = nullptr;
+};
+
+// Identifiers are 1, 2, 3, ... across all kinds, in the order they are drawn.
+extern std::int32_t idCounter;
+
+// The first game form constructed; menu items fall back to it when no form is found above them.
+extern GUIElement* mainFormInstance;
+
+// Last element whose window is `window`; else the newest element if it has no window yet.
+GUIElement* FindByHandle(HWND window);
+// First element, in construction order, with this identifier.
+GUIElement* FindById(std::int32_t identifier);
+GUIElement* FindSubMenuById(std::int32_t identifier);
+
+// Adaptors find the form that handles an element's event in one of three ways.
+template <typename F>
+F* FormItself(GUIElement* element)
+{
+    return dynamic_cast<F*>(element);
+}
+
+template <typename F>
+F* HostingForm(GUIElement* element)
+{
+    return dynamic_cast<Child*>(element) ? dynamic_cast<F*>(element->parent) : nullptr;
+}
+
+template <typename F>
+F* FormAboveMenuItem(GUIElement* item)
+{
+    for (GUIElement* above = item ? item->parent : nullptr; above; above = above->parent)
+        if (F* form = dynamic_cast<F*>(above))
+            return form;
+    return dynamic_cast<F*>(mainFormInstance);
+}
+
+}

@@ -1,0 +1,197 @@
+#include "PanelChildren.h"
+
+#include "Drawing.h"
+#include "TextUtilities.h"
+#include "WindowProc.h"
+
+namespace TorUtility {
+
+namespace {
+
+constexpr DWORD childVisibleStyle = WS_CHILD | WS_VISIBLE;
+constexpr DWORD floatingStyle = 0x80;
+
+// The brushes a panel makes are its own; the system's button-face brush is shared.
+bool OwnBrush(HBRUSH brush)
+{
+    return brush && brush != GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}
+
+PanelChildren::PanelChildren(GUIElement* host) : Child(nullptr)
+{
+    parent = host;
+    typeName = "panel";
+}
+
+PanelChildren::~PanelChildren()
+{
+    if (OwnBrush(childBrush))
+        Unmake(childBrush);
+}
+
+DWORD PanelChildren::ComputeStyle() const
+{
+    DWORD style = floating ? floatingStyle : childVisibleStyle;
+    if (tabStop)
+        style |= WS_TABSTOP;
+    if (!enabled)
+        style |= WS_DISABLED;
+    if (border)
+        style |= WS_BORDER;
+    if (horizontalScroll)
+        style |= WS_HSCROLL;
+    if (verticalScroll)
+        style |= WS_VSCROLL;
+    return style;
+}
+
+void PanelChildren::Create()
+{
+    if (created)
+        return;
+    className = L"PanelChildren" + ToWide(ToText(idCounter));
+    TakeNextId();
+
+    windowClass = WNDCLASSW{};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = parent ? parent->instance : nullptr;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // The class brush lives as long as the class, which is never unregistered.
+    windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
+                                                : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassW(&windowClass);
+
+    DWORD extendedStyle = floating ? WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW : 0;
+    if (border && !plainBorder)
+        extendedStyle |= WS_EX_CLIENTEDGE;
+    HWND parentWindow = floating || !parent ? nullptr : static_cast<HWND>(parent->handle);
+    HMENU childId = floating ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    HWND window = CreateWindowExW(extendedStyle, className.c_str(), text.c_str(), ComputeStyle(), x, y, width, height,
+                                  parentWindow, childId, nullptr, nullptr);
+    if (window)
+        handle = window;
+    else
+        static_cast<void>(GetLastError());
+    if (!floating) {
+        ShowWindow(handle, SW_SHOW);
+        UpdateWindow(handle);
+    }
+    created = true;
+    if (onCreated)
+        onCreated(this, handle);
+    SetScrollRange(scrollMin, scrollMax);
+    CreateTooltip(handle);
+    ApplyFont();
+}
+
+void PanelChildren::SetScrollRange(std::int32_t minimum, std::int32_t maximum)
+{
+    scrollMin = minimum;
+    scrollMax = maximum;
+    if (!created)
+        return;
+    SCROLLINFO range{};
+    range.cbSize = sizeof range;
+    range.fMask = SIF_RANGE | SIF_PAGE;
+    range.nMin = minimum;
+    range.nMax = maximum;
+    range.nPage = static_cast<UINT>((maximum - minimum) / 10);
+    if (verticalScroll)
+        SetScrollInfo(handle, SB_VERT, &range, TRUE);
+    if (horizontalScroll)
+        SetScrollInfo(handle, SB_HORZ, &range, TRUE);
+}
+
+void PanelChildren::SetBorder(bool flag)
+{
+    border = flag;
+    plainBorder = false;
+    if (!created)
+        return;
+    SetLastError(0);
+    if (!SetWindowLongPtrW(handle, GWL_STYLE, static_cast<LONG_PTR>(ComputeStyle())) && GetLastError() != 0)
+        return;
+    SetWindowPos(handle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+HBRUSH PanelChildren::ColorChild(HDC dc)
+{
+    if (OwnBrush(childBrush))
+        Unmake(childBrush);
+    if (font)
+        SelectObject(dc, font->GetFont());
+    const std::int32_t background = childBackColor != -1 ? childBackColor : backColor;
+    if (background != -1) {
+        SetBkColor(dc, static_cast<COLORREF>(background));
+        childBrush = Made(CreateSolidBrush(static_cast<COLORREF>(background)));
+    } else {
+        childBrush = GetSysColorBrush(COLOR_BTNFACE);
+    }
+    if (childTextColor != -1)
+        SetTextColor(dc, static_cast<COLORREF>(childTextColor));
+    return childBrush;
+}
+
+void PanelChildren::OnScrollRequest(int bar, int request)
+{
+    SCROLLINFO state{};
+    state.cbSize = sizeof state;
+    state.fMask = SIF_ALL;
+    GetScrollInfo(handle, bar, &state);
+    const int p = state.nPos;
+    const int page = static_cast<int>(state.nPage);
+    const bool vertical = bar == SB_VERT;
+    int n = p;
+    switch (request) {
+    case SB_LINEUP: n = p - 1; break;
+    case SB_LINEDOWN: n = p + 1; break;
+    case SB_PAGEUP: n = p - page; break;
+    case SB_PAGEDOWN: n = p + page; break;
+    case SB_THUMBTRACK: n = state.nTrackPos; break;
+    case SB_TOP: n = vertical ? state.nMin : p; break;
+    case SB_BOTTOM: n = vertical ? state.nMax : p; break;
+    default: break;
+    }
+    MoveTo(bar, p, n);
+    if (vertical)
+        lastPanel = this;
+}
+
+void PanelChildren::OnWheel(int delta)
+{
+    SCROLLINFO state{};
+    state.cbSize = sizeof state;
+    state.fMask = SIF_ALL;
+    GetScrollInfo(handle, SB_VERT, &state);
+    const int page = static_cast<int>(state.nPage);
+    MoveTo(SB_VERT, state.nPos, delta > 0 ? state.nPos - page : state.nPos + page);
+}
+
+// Moves the bar, scrolls the content by what the platform's clamping allowed, and reports the
+// requested move even when clamping cancelled it.
+void PanelChildren::MoveTo(int bar, int current, int requested)
+{
+    SCROLLINFO position{};
+    position.cbSize = sizeof position;
+    position.fMask = SIF_POS;
+    position.nPos = requested;
+    SetScrollInfo(handle, bar, &position, TRUE);
+    GetScrollInfo(handle, bar, &position);
+    const int clamped = position.nPos;
+    if (clamped != current) {
+        const int shift = current - clamped;
+        ScrollWindow(handle, bar == SB_HORZ ? shift : 0, bar == SB_VERT ? shift : 0, nullptr, nullptr);
+        UpdateWindow(handle);
+    }
+    if (requested != current) {
+        ScrollEvent callback = bar == SB_HORZ ? onHorizontalScroll : onVerticalScroll;
+        if (callback)
+            callback(this, current - requested);
+    }
+}
+
+}

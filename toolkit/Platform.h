@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+namespace TorUtility {
+
+// The platform calls that block on the user, make a sound, hand control to another program or
+// read the real mouse. Everything goes through this table so that tests can stand in for them.
+struct PlatformCalls {
+    int(WINAPI* messageBox)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+    BOOL(WINAPI* messageBeep)(UINT type);
+    BOOL(WINAPI* playSound)(LPCWSTR sound, HMODULE module, DWORD flags);
+    HINSTANCE(WINAPI* shellExecute)(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                    LPCWSTR directory, INT show);
+    BOOL(WINAPI* trackPopupMenu)(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                                 const RECT* exclude);
+    BOOL(WINAPI* getCursorInfo)(PCURSORINFO info);
+};
+
+extern PlatformCalls platform;
+
+}

@@ -1,0 +1,402 @@
+#include "WindowProc.h"
+
+#include "Button.h"
+#include "Form.h"
+#include "Menu.h"
+#include "PanelChildren.h"
+#include "Timer.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace TorUtility {
+
+HWND mainWindow = nullptr;
+Form* activeForm = nullptr;
+PanelChildren* activePanel = nullptr;
+PanelChildren* lastPanel = nullptr;
+bool mouseTracking = false;
+HCURSOR waitShape = nullptr;
+HCURSOR handShape = nullptr;
+
+namespace {
+
+// A message as it reached the procedure, with the element that owns its window (or none).
+struct Message {
+    HWND window;
+    UINT id;
+    WPARAM wParam;
+    LPARAM lParam;
+    GUIElement* element;
+};
+
+// A route either answers the message or leaves it to default processing.
+using Outcome = std::optional<LRESULT>;
+constexpr Outcome defaultProcessing = std::nullopt;
+
+struct Point {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+Point MousePoint(LPARAM lParam)
+{
+    return {static_cast<std::int16_t>(LOWORD(lParam)), static_cast<std::int16_t>(HIWORD(lParam))};
+}
+
+template <void (GUIElement::*Handler)()>
+Outcome Notice(const Message& m)
+{
+    (m.element->*Handler)();
+    return defaultProcessing;
+}
+
+template <void (GUIElement::*Handler)(std::int32_t, std::int32_t)>
+Outcome MouseButton(const Message& m)
+{
+    const Point p = MousePoint(m.lParam);
+    (m.element->*Handler)(p.x, p.y);
+    return defaultProcessing;
+}
+
+template <void (GUIElement::*Handler)(std::int32_t)>
+Outcome Key(const Message& m)
+{
+    (m.element->*Handler)(static_cast<std::int32_t>(m.wParam));
+    return defaultProcessing;
+}
+
+Outcome Create(const Message& m)
+{
+    if (dynamic_cast<Form*>(m.element))
+        m.element->AttachWindow(m.window);
+    return defaultProcessing;
+}
+
+Outcome Destroy(const Message& m)
+{
+    if (m.element) {
+        if (auto* form = dynamic_cast<Form*>(m.element))
+            form->UnregisterHotKeys();
+        m.element->OnDestroyed();
+    }
+    if (m.window == mainWindow)
+        PostQuitMessage(0);
+    return defaultProcessing;
+}
+
+void ActivateForm(Form* form, HWND window)
+{
+    lastPanel = nullptr;
+    if (GetForegroundWindow() != window) {
+        form->UnregisterHotKeys();
+        form->OnDeactivated();
+        return;
+    }
+    if (activeForm) {
+        activeForm->UnregisterHotKeys();
+        activeForm->OnDeactivated();
+    }
+    if (activePanel) {
+        activePanel->OnDeactivated();
+        activePanel = nullptr;
+    }
+    form->RegisterHotKeys();
+    form->OnActivated();
+    activeForm = form;
+    // Without SWP_NOACTIVATE the companion would take the activation and hand it back, for ever.
+    Form* companion = form->companion;
+    if (companion && companion->created && form->handle)
+        SetWindowPos(companion->handle, form->handle, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void ActivatePanel(PanelChildren* panel, HWND window)
+{
+    if (GetForegroundWindow() != window) {
+        panel->OnDeactivated();
+        return;
+    }
+    if (activePanel)
+        activePanel->OnDeactivated();
+    panel->OnActivated();
+    activePanel = panel;
+}
+
+Outcome Activate(const Message& m)
+{
+    if (auto* form = dynamic_cast<Form*>(m.element))
+        ActivateForm(form, m.window);
+    else if (auto* panel = dynamic_cast<PanelChildren*>(m.element))
+        ActivatePanel(panel, m.window);
+    return defaultProcessing;
+}
+
+Outcome Close(const Message& m)
+{
+    return m.element->OnClosing() ? defaultProcessing : Outcome{1};
+}
+
+Outcome ShowWindowMessage(const Message& m)
+{
+    m.element->OnShown();
+    m.element->OnResized();
+    return defaultProcessing;
+}
+
+Outcome SetCursorShape(const Message& m)
+{
+    if (LOWORD(m.lParam) != HTCLIENT)
+        return defaultProcessing;
+    if (m.element->IsHandCursor())
+        SetCursor(handShape);
+    else if (m.element->IsBusyCursor())
+        SetCursor(waitShape);
+    else
+        return defaultProcessing;
+    return TRUE;
+}
+
+Outcome DrawItem(const Message& m)
+{
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
+    auto* button = dynamic_cast<Button*>(FindById(static_cast<std::int32_t>(m.wParam)));
+    if (!button || !item || item->CtlType != ODT_BUTTON)
+        return defaultProcessing;
+    button->PaintOwnerDrawn(*item);
+    return TRUE;
+}
+
+Outcome Notify(const Message& m)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(m.lParam);
+    if (!header)
+        return defaultProcessing;
+    const UINT code = header->code;
+    if (code != HDN_ITEMCHANGEDW && code != HDN_ITEMCLICKW && code != NM_RCLICK)
+        return defaultProcessing;
+    GUIElement* source = FindByHandle(header->hwndFrom);
+    if (!source)
+        return defaultProcessing;
+    if (code == NM_RCLICK) {
+        source->OnNotify(3, {}, {});
+    } else {
+        const auto* change = reinterpret_cast<const NMHEADERW*>(header);
+        if (code == HDN_ITEMCHANGEDW)
+            source->OnNotify(1, {change->iItem, change->pitem ? change->pitem->cxy : 0}, {});
+        else
+            source->OnNotify(2, {change->iItem}, {});
+    }
+    return defaultProcessing;
+}
+
+void MoveFocusOnTab(const Message& m)
+{
+    const bool hosted = dynamic_cast<Child*>(m.element) && m.element->parent;
+    HWND root = hosted ? static_cast<HWND>(m.element->parent->handle) : m.window;
+    const bool backwards = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    HWND next = GetNextDlgTabItem(root, m.window, backwards);
+    if (!next)
+        return;
+    if (GUIElement* target = FindByHandle(next))
+        target->Focus();
+}
+
+Outcome KeyDown(const Message& m)
+{
+    if (m.wParam == VK_TAB)
+        MoveFocusOnTab(m);
+    m.element->OnKeyDown(static_cast<std::int32_t>(m.wParam));
+    return defaultProcessing;
+}
+
+Outcome Character(const Message& m)
+{
+    return m.element->OnChar(static_cast<std::int32_t>(m.wParam)) ? defaultProcessing : Outcome{1};
+}
+
+Outcome Command(const Message& m)
+{
+    const int code = HIWORD(m.wParam);
+    const int identifier = LOWORD(m.wParam);
+    if (m.lParam == 0) {
+        if (code == 0)
+            RouteMenuCommand(identifier);
+        return defaultProcessing;
+    }
+    auto* source = FindByHandle(reinterpret_cast<HWND>(m.lParam));
+    auto* command = dynamic_cast<CommandElement*>(source);
+    if (command && command->onCommand)
+        command->onCommand(source);
+    return defaultProcessing;
+}
+
+Outcome TimerTick(const Message& m)
+{
+    auto* timer = dynamic_cast<Timer*>(FindById(static_cast<std::int32_t>(m.wParam)));
+    if (timer && timer->onTick)
+        timer->onTick(timer);
+    return defaultProcessing;
+}
+
+Outcome Scroll(const Message& m)
+{
+    GUIElement* target = m.element;
+    const auto control = static_cast<LONG_PTR>(m.lParam);
+    if (control > 0 && LOWORD(m.wParam) == TB_ENDTRACK)
+        target = FindByHandle(reinterpret_cast<HWND>(m.lParam));
+    auto* panel = dynamic_cast<PanelChildren*>(target);
+    const bool vertical = m.id == WM_VSCROLL;
+    if (!panel || !(vertical ? panel->verticalScroll : panel->horizontalScroll))
+        return defaultProcessing;
+    panel->OnScrollRequest(vertical ? SB_VERT : SB_HORZ, LOWORD(m.wParam));
+    return 0;
+}
+
+Outcome ControlColour(const Message& m)
+{
+    HBRUSH brush = m.element->ColorChild(reinterpret_cast<HDC>(m.wParam));
+    return brush ? Outcome{reinterpret_cast<LRESULT>(brush)} : defaultProcessing;
+}
+
+Outcome MouseMove(const Message& m)
+{
+    const Point p = MousePoint(m.lParam);
+    m.element->OnMouseMove(p.x, p.y);
+    if (!mouseTracking) {
+        TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, m.element->handle, HOVER_DEFAULT};
+        mouseTracking = TrackMouseEvent(&tracking) != FALSE;
+    }
+    return defaultProcessing;
+}
+
+Outcome LeftButtonDown(const Message& m)
+{
+    const Point p = MousePoint(m.lParam);
+    m.element->OnLeftDown(p.x, p.y);
+    lastPanel = dynamic_cast<PanelChildren*>(m.element);
+    return defaultProcessing;
+}
+
+Outcome MouseWheel(const Message& m)
+{
+    auto* panel = dynamic_cast<PanelChildren*>(m.element);
+    if (!panel)
+        panel = lastPanel;
+    if (!panel || !panel->verticalScroll)
+        return defaultProcessing;
+    panel->OnWheel(GET_WHEEL_DELTA_WPARAM(m.wParam));
+    return 0;
+}
+
+Outcome MouseLeave(const Message& m)
+{
+    mouseTracking = false;
+    if (m.element)
+        m.element->OnMouseLeave();
+    return defaultProcessing;
+}
+
+Outcome HotKeyPressed(const Message& m)
+{
+    auto* form = dynamic_cast<Form*>(m.element);
+    const auto n = static_cast<std::int64_t>(static_cast<int>(m.wParam));
+    if (!form || n < 1 || n > static_cast<std::int64_t>(form->hotKeys.size()))
+        return defaultProcessing;
+    const HotKey& entry = form->hotKeys[static_cast<std::size_t>(n - 1)];
+    HWND foreground = GetForegroundWindow();
+    if (foreground == m.window) {
+        if (entry.handler)
+            entry.handler(form, entry.modifiers, entry.key);
+        return defaultProcessing;
+    }
+    // Hot keys are system-wide: hand it to the form in front if it has the same combination.
+    auto* front = dynamic_cast<Form*>(FindByHandle(foreground));
+    if (!front)
+        return defaultProcessing;
+    for (const HotKey& candidate : front->hotKeys) {
+        if (candidate.modifiers == entry.modifiers && candidate.key == entry.key) {
+            if (candidate.handler)
+                candidate.handler(front, candidate.modifiers, candidate.key);
+            break;
+        }
+    }
+    return defaultProcessing;
+}
+
+struct RouteEntry {
+    UINT message;
+    Outcome (*route)(const Message&);
+    bool needsElement;
+};
+
+constexpr auto routes = std::to_array<RouteEntry>({
+    {WM_CREATE, Create, true},
+    {WM_DESTROY, Destroy, false},
+    {WM_MOVE, Notice<&GUIElement::OnMoved>, true},
+    {WM_SIZE, Notice<&GUIElement::OnResized>, true},
+    {WM_ACTIVATE, Activate, true},
+    {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
+    {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
+    {WM_PAINT, Notice<&GUIElement::OnPaint>, true},
+    {WM_CLOSE, Close, true},
+    {WM_SHOWWINDOW, ShowWindowMessage, true},
+    {WM_SETCURSOR, SetCursorShape, true},
+    {WM_DRAWITEM, DrawItem, true},
+    {WM_NOTIFY, Notify, true},
+    {WM_KEYDOWN, KeyDown, true},
+    {WM_KEYUP, Key<&GUIElement::OnKeyUp>, true},
+    {WM_CHAR, Character, true},
+    {WM_COMMAND, Command, true},
+    {WM_TIMER, TimerTick, true},
+    {WM_HSCROLL, Scroll, true},
+    {WM_VSCROLL, Scroll, true},
+    {WM_CTLCOLOREDIT, ControlColour, true},
+    {WM_CTLCOLORBTN, ControlColour, true},
+    {WM_CTLCOLORSTATIC, ControlColour, true},
+    {WM_MOUSEMOVE, MouseMove, true},
+    {WM_LBUTTONDOWN, LeftButtonDown, true},
+    {WM_LBUTTONUP, MouseButton<&GUIElement::OnLeftUp>, true},
+    {WM_LBUTTONDBLCLK, MouseButton<&GUIElement::OnLeftDoubleClick>, true},
+    {WM_RBUTTONDOWN, MouseButton<&GUIElement::OnRightDown>, true},
+    {WM_RBUTTONUP, MouseButton<&GUIElement::OnRightUp>, true},
+    {WM_RBUTTONDBLCLK, MouseButton<&GUIElement::OnRightDoubleClick>, true},
+    {WM_MOUSEWHEEL, MouseWheel, true},
+    {WM_MOUSEHOVER, Notice<&GUIElement::OnMouseHover>, true},
+    {WM_MOUSELEAVE, MouseLeave, false},
+    {WM_HOTKEY, HotKeyPressed, true},
+});
+
+static_assert(std::is_sorted(routes.begin(), routes.end(),
+                             [](const RouteEntry& a, const RouteEntry& b) { return a.message < b.message; }));
+
+const RouteEntry* FindRoute(UINT message)
+{
+    auto found = std::lower_bound(routes.begin(), routes.end(), message,
+                                  [](const RouteEntry& entry, UINT wanted) { return entry.message < wanted; });
+    return found != routes.end() && found->message == message ? &*found : nullptr;
+}
+
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    GUIElement* element = FindByHandle(window);
+    if (!waitShape)
+        waitShape = LoadCursorW(nullptr, IDC_WAIT);
+    if (!handShape)
+        handShape = LoadCursorW(nullptr, IDC_HAND);
+    const WNDPROC previous = element ? element->previousProc : nullptr;
+
+    if (const RouteEntry* entry = FindRoute(message); entry && (element || !entry->needsElement)) {
+        if (Outcome answer = entry->route(Message{window, message, wParam, lParam, element}))
+            return *answer;
+    }
+    return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
+                    : DefWindowProcW(window, message, wParam, lParam);
+}
+
+}

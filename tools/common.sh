@@ -1,0 +1,95 @@
+# Shared by play.sh and test.sh: package installation, the Wine prefix and the virtual display.
+# Sourced, not run.
+
+TIREMOLA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TIREMOLA_BUILD="$TIREMOLA_ROOT/build"
+
+TIREMOLA_PACKAGES=(
+  cmake make g++ python3
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64 fonts-wine
+  xvfb xauth xdotool x11-utils imagemagick
+  googletest fonts-liberation fonts-dejavu-core sox
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs only the packages that are not installed yet.
+ensure_packages() {
+  local missing=() p
+  for p in "${TIREMOLA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_preset() {
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
+}
+
+# Makes a Wine prefix whose fonts resolve the faces the program names. With "desktop" as the
+# second argument every window of the prefix opens inside one 1024 x 768 virtual desktop, which
+# gives title bars and reliable focus on a display without a window manager.
+ensure_wine_prefix() {
+  local prefix desktop=${2:-}
+  prefix=$(realpath -m "$1")
+  export WINEPREFIX=$prefix WINEDEBUG=-all
+  if [ ! -f "$prefix/.tiremola-ready" ]; then
+    echo "Preparing the Wine prefix $prefix"
+    mkdir -p "$prefix"
+    wineboot -i >/dev/null 2>&1 || true
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Lucida Console' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+    if [ "$desktop" = desktop ]; then
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+    fi
+    if [ ! -e /dev/snd ]; then
+      # No sound card: keep Wine from probing audio back ends on every sound.
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
+    fi
+    wineserver -w
+    touch "$prefix/.tiremola-ready"
+  fi
+}
+
+# Starts Xvfb on a free display number and exports DISPLAY; stop_virtual_display ends it.
+start_virtual_display() {
+  local fifo dir
+  dir=$(mktemp -d)
+  fifo="$dir/display"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  TIREMOLA_XVFB_PID=$!
+  local number
+  read -r number <"$fifo"
+  rm -rf "$dir"
+  export DISPLAY=":$number"
+}
+
+stop_virtual_display() {
+  if [ -n "${TIREMOLA_XVFB_PID:-}" ]; then
+    kill "$TIREMOLA_XVFB_PID" 2>/dev/null || true
+    wait "$TIREMOLA_XVFB_PID" 2>/dev/null || true
+    TIREMOLA_XVFB_PID=
+  fi
+}
+
+# Keeps one Wine server and its services running for the whole run. They are started here with
+# their output sent nowhere, so that no long-lived Wine process holds on to a pipe that ctest or a
+# caller waits to see closed.
+start_wine() {
+  wineserver -p
+  wine wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null || true
+}
