@@ -1,15 +1,11 @@
-#include "Form.h"
+#include "FormMain.h"
+#include "Product.h"
 
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    auto* form = new TorUtility::Form(instance);
-    form->SetText("Tiremola");
-    form->minimizeBox = true;
-    form->resizable = false;
-    form->Create();
-    form->SetClientSize(640, 400);
+    auto* form = new MyGame::FormMain(instance, std::string(MyGame::productName) + " " + MyGame::copyrightNotice);
     TorUtility::RunMessageLoop(form);
     delete form;
     return 0;

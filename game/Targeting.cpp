@@ -36,7 +36,7 @@ int HitRun(const BoardView& view, int x, int y, int dx, int dy)
     return count;
 }
 
-// A neighbour is worth shooting next to when it is unshot and touches no hit.
+// Some neighbour is on the board, unshot and clear of hits.
 bool HasUsableNeighbour(const BoardView& view, Position cell)
 {
     for (Position d : Directions) {
@@ -78,7 +78,7 @@ Shot ClassifyCellText(std::string_view text)
 bool IsBoxedInByMisses(const BoardView& view, int x, int y)
 {
     for (Position d : Directions) {
-        if (ShotAt(view, x + d.x, y + d.y) != Shot::Miss)
+        if (OnBoard(x + d.x, y + d.y) && ShotAt(view, x + d.x, y + d.y) != Shot::Miss)
             return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Drawing.h"
 #include "Form.h"
 #include "GUIElement.h"
 #include "WindowProc.h"
@@ -7,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,22 @@ inline void PumpMessages()
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+// Delivers messages until the condition holds or the time is up, waking only when a message
+// arrives; answers whether the condition came true.
+template <typename Condition>
+bool PumpUntil(Condition done, DWORD milliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (!done()) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
 }
 
 // The events a test has seen, in order, compared with an expected list the way Wine's own
@@ -102,5 +122,126 @@ inline std::wstring ClassNameOf(HWND window)
     GetClassNameW(window, name, 256);
     return name;
 }
+
+// GDI objects the toolkit has made and not yet deleted, by its own ledger.
+inline std::int64_t OutstandingGdiObjects()
+{
+    return static_cast<std::int64_t>(TorUtility::gdiLedger.made) - static_cast<std::int64_t>(TorUtility::gdiLedger.deleted);
+}
+
+// A GDI object the test made, deleted when the test is done with it.
+template <typename Handle>
+class Owned {
+public:
+    explicit Owned(Handle object) : object(object) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() { DeleteObject(object); }
+    operator Handle() const { return object; }
+
+private:
+    Handle object;
+};
+
+// A 32-bit top-down DIB whose pixels are given by paint(x, y).
+template <typename Paint>
+HBITMAP MakePicture(int width, int height, Paint paint)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = paint(x, y);
+            pixels[y * width + x] = static_cast<std::uint32_t>(GetRValue(colour)) << 16 |
+                                    static_cast<std::uint32_t>(GetGValue(colour)) << 8 | GetBValue(colour);
+        }
+    return picture;
+}
+
+// A memory device context over a 32-bit DIB: exact pixels to draw on and to read back.
+class Canvas {
+public:
+    Canvas(int width, int height, COLORREF fill)
+        : width(width), height(height), dc(CreateCompatibleDC(nullptr)),
+          bitmap(MakePicture(width, height, [fill](int, int) { return fill; })), previous(SelectObject(dc, bitmap))
+    {
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+
+    // The client area of a window as it is on the screen now.
+    static std::unique_ptr<Canvas> Capture(HWND window)
+    {
+        RECT client{};
+        GetClientRect(window, &client);
+        auto copy = std::make_unique<Canvas>(client.right, client.bottom, RGB(0, 0, 0));
+        HDC source = GetDC(window);
+        BitBlt(copy->dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        ReleaseDC(window, source);
+        return copy;
+    }
+
+    COLORREF Pixel(int x, int y) const { return GetPixel(dc, x, y); }
+
+    int Count(COLORREF colour, RECT area) const
+    {
+        int found = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                found += Pixel(x, y) == colour;
+        return found;
+    }
+
+    int Count(COLORREF colour) const { return Count(colour, RECT{0, 0, width, height}); }
+
+    // The smallest rectangle holding every pixel of this colour; empty when there is none.
+    RECT Bounds(COLORREF colour) const
+    {
+        return BoundsWhere([colour](COLORREF pixel) { return pixel == colour; });
+    }
+
+    // The smallest rectangle holding every pixel that differs from this colour.
+    RECT BoundsApartFrom(COLORREF colour) const
+    {
+        return BoundsWhere([colour](COLORREF pixel) { return pixel != colour; });
+    }
+
+    const int width;
+    const int height;
+    HDC dc;
+
+private:
+    template <typename Predicate>
+    RECT BoundsWhere(Predicate matches) const
+    {
+        RECT box{width, height, 0, 0};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (matches(Pixel(x, y))) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x + 1);
+                    box.bottom = std::max<LONG>(box.bottom, y + 1);
+                }
+        return box.left < box.right ? box : RECT{0, 0, 0, 0};
+    }
+
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+};
 
 }

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "FleetLayout.h"
+#include "Form.h"
+#include "Targeting.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace TorUtility {
+class Button;
+class CellControl;
+class FontSpec;
+class FormAbout;
+class Image;
+class Menu;
+class MenuBar;
+class SubMenu;
+class TextBox;
+class Timer;
+}
+
+namespace MyGame {
+
+using TorUtility::CellControl;
+
+// The computer's turn, one for the whole program: ticks counted since it last acted, and the
+// cell it has aimed at and will resolve at its next action.
+extern int tickCount;
+extern bool aimPending;
+extern bool aimIsHit;
+extern int aimColumn;
+extern int aimRow;
+
+// The game's one window: both boards, the ship tray, the buttons, the menus and the timer that
+// drives dragging and the computer's turn.
+class FormMain : public TorUtility::Form {
+public:
+    // A board of 11 x 11 cells, row-major, with a header row and a header column.
+    static constexpr int boardStride = 11;
+    using Board = std::array<CellControl*, boardStride * boardStride>;
+
+    FormMain(HINSTANCE moduleInstance, const std::string& title);
+    ~FormMain() override;
+
+    HBRUSH ColorChild(HDC dc) override;
+
+    virtual void BuildInterface();
+    virtual bool ConfirmClose();
+    virtual void OnFormResized();
+    virtual void OnTick();
+    virtual bool OnFormChar(std::int32_t code);
+    virtual bool OnTextBoxChar(TorUtility::TextBox* box, std::int32_t code);
+    virtual void OnFormKeyDown(std::int32_t key);
+    virtual void OnFormKeyUp(std::int32_t key);
+    virtual void OnMenuCommand(TorUtility::SubMenu* item);
+    virtual void OnFormReleased(std::int32_t px, std::int32_t py);
+    virtual void OnFormPressed(std::int32_t px, std::int32_t py);
+    virtual void OnCellPressed(CellControl* cell);
+    virtual void OnTextBoxReleased(TorUtility::TextBox* box);
+    virtual void OnButtonClicked(TorUtility::Button* button);
+
+    // Board and fleet.
+    static bool AnyShipLeft(const Grid& grid);
+    void UpdateCounters();
+    // Writes the player's cell at 1-based column c and row r together with its grid entry; an
+    // empty prefix keeps the one the cell's name already has.
+    void SetPlayerCell(int c, int r, std::string prefix, bool hasShip, int shipId);
+    void RevealFleet(const Grid& grid, const Board& board);
+    CellControl* PlayerCell(int c, int r) const { return playerCells[r * boardStride + c]; }
+    CellControl* EnemyCell(int c, int r) const { return enemyCells[r * boardStride + c]; }
+
+    // Match.
+    void ShowMessage(const std::string& message, const std::string& caption);
+    bool AskYesNo(const std::string& question, const std::string& caption);
+    void PlayGameSound(int resourceId);
+
+    // The computer's fleet and shots.
+    void PlaceComputerFleet();
+    void ResetEnemyBoard();
+    BoardView ReadPlayerBoard() const;
+
+    // The player's fleet.
+    void HandlePlacementClick(CellControl* cell);
+    void PlacePendingShip(bool vertical);
+    void ResetPlayerBoard();
+    void SendShipHome(CellControl* picture);
+    CellControl* FindShipPicture(int elementId) const;
+    // Index in shipPictures of the picture with this element id; 0 when none has it.
+    int ShipIndex(int elementId) const;
+    int ShipLength() const;
+    int ShipIdAt(int r, int c) const;
+    void OpenAboutBox();
+
+    Grid playerGrid{};
+    Grid enemyGrid{};
+    Board playerCells{};
+    Board enemyCells{};
+    std::array<CellControl*, FleetShipCount> shipPictures{};
+    std::int32_t enemyCellsLeft = 0;
+    std::int32_t playerCellsLeft = 0;
+    bool playing = false;
+    bool matchOver = false;
+    bool playerTurn = false;
+    Position lastHit = NoPosition;
+    std::deque<Position> earlierHits;
+    CellControl* draggedShip = nullptr;
+    CellControl* pendingShip = nullptr;
+    std::int32_t pendingLength = 0;
+    std::int32_t pendingRow = 0;
+    std::int32_t pendingColumn = 0;
+    std::vector<POINT> shipHomes;
+    std::array<HBITMAP, 3> shipBitmaps{};
+
+    TorUtility::Image* logoImage = nullptr;
+    TorUtility::Button* startButton = nullptr;
+    TorUtility::Button* infoButton = nullptr;
+    TorUtility::Button* closeButton = nullptr;
+    TorUtility::Image* playerPicture = nullptr;
+    TorUtility::Image* enemyPicture = nullptr;
+    CellControl* playerCounter = nullptr;
+    CellControl* enemyCounter = nullptr;
+    CellControl* statusBar = nullptr;
+    TorUtility::Timer* tickTimer = nullptr;
+    TorUtility::MenuBar* menuBar = nullptr;
+    TorUtility::Menu* fileMenu = nullptr;
+    TorUtility::SubMenu* exitItem = nullptr;
+    TorUtility::Menu* helpMenu = nullptr;
+    TorUtility::SubMenu* guideItem = nullptr;
+    TorUtility::SubMenu* homeItem = nullptr;
+    TorUtility::Menu* placementMenu = nullptr;
+    TorUtility::SubMenu* horizontalItem = nullptr;
+    TorUtility::SubMenu* verticalItem = nullptr;
+    std::unique_ptr<TorUtility::FontSpec> formFont;
+    HBRUSH controlBrush = nullptr;
+    TorUtility::FormAbout* aboutBox = nullptr;
+
+private:
+    // Every handler that changes the game holds the ticks while it works.
+    void PauseTicks();
+    void ResumeTicks();
+    void BuildMenus();
+    void BuildBoard(Board& board, int left, int top, int side, bool playersBoard);
+    void BuildShipPictures();
+    void StartOrEndMatch();
+    void ShootAt(CellControl* cell);
+    void AimAtPlayer();
+    void ResolveAim();
+    void FollowMouse();
+    void PickUpShip(CellControl* cell, int c, int r, int shipId);
+    POINT CursorOnScreen() const;
+
+    static void CreatedAdaptor(TorUtility::GUIElement* element, HWND window);
+    static bool ClosingAdaptor(TorUtility::GUIElement* element);
+    static std::int32_t ResizedAdaptor(TorUtility::GUIElement* element);
+    static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);
+    static std::int32_t KeyDownAdaptor(TorUtility::GUIElement* element, std::int32_t key);
+    static std::int32_t KeyUpAdaptor(TorUtility::GUIElement* element, std::int32_t key);
+    static std::int32_t LeftUpAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
+    static std::int32_t LeftDownAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px,
+                                        std::int32_t py);
+    static void ButtonAdaptor(TorUtility::GUIElement* element);
+    static void MenuAdaptor(TorUtility::GUIElement* element);
+    static void TickAdaptor(TorUtility::Timer* timer);
+};
+
+}

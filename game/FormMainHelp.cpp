@@ -1,0 +1,52 @@
+#include "FormMain.h"
+
+#include "FormAbout.h"
+#include "Menu.h"
+#include "Product.h"
+#include "TextUtilities.h"
+#include "resource.h"
+
+namespace MyGame {
+
+using namespace TorUtility;
+
+namespace {
+
+constexpr const char* aboutNotice = "Tiremola \xE8 un gioco gratuito per un solo giocatore.\r\n"
+                                    "Puoi copiarlo e regalarlo a chi vuoi, ma non venderlo.\r\n"
+                                    "Il programma \xE8 fornito senza alcuna garanzia.";
+
+}
+
+void FormMain::OnMenuCommand(SubMenu* item)
+{
+    if (item->id == exitItem->id)
+        SendMessageW(handle, WM_CLOSE, 0, 0);
+    else if (item->id == homeItem->id)
+        ShellOpen(homePage);
+    else if (item->id == guideItem->id)
+        ShellOpen(std::string(homePage) + "/" + productName + ".asp");
+    else if (item->id == horizontalItem->id)
+        PlacePendingShip(false);
+    else if (item->id == verticalItem->id)
+        PlacePendingShip(true);
+}
+
+void FormMain::OpenAboutBox()
+{
+    delete aboutBox;
+    aboutBox = new FormAbout(this);
+    aboutBox->logoId = IDB_ABOUT;
+    aboutBox->logoWidth = 164;
+    aboutBox->logoHeight = 50;
+    aboutBox->title = std::string(productName) + " " + productVersion;
+    aboutBox->byline = copyrightNotice;
+    aboutBox->notice = aboutNotice;
+    aboutBox->webAddress = homePage;
+    if (!aboutBox->created)
+        aboutBox->Create();
+    ShowWindow(aboutBox->handle, SW_SHOWNA);
+    aboutBox->visible = true;
+}
+
+}

@@ -1,0 +1,176 @@
+#include "FormMain.h"
+
+#include "Button.h"
+#include "CellControl.h"
+#include "Drawing.h"
+#include "Image.h"
+#include "Menu.h"
+#include "Palette.h"
+#include "TextUtilities.h"
+#include "Timer.h"
+#include "resource.h"
+
+namespace MyGame {
+
+using namespace TorUtility;
+
+namespace {
+
+constexpr int boardTop = 67;
+constexpr int boardLeft = 10;
+constexpr int shipPictureWidth = 64;
+constexpr int shipPictureHeight = 50;
+constexpr int trayMargin = 5;
+constexpr int tickInterval = 20;
+constexpr int shipBitmapIds[] = {IDB_SHIP2, IDB_SHIP3, IDB_SHIP4};
+
+}
+
+void FormMain::BuildInterface()
+{
+    BuildMenus();
+    if (created) {
+        RECT client{};
+        GetClientRect(handle, &client);
+        width = client.right;
+        height = client.bottom;
+    }
+    const int w = width;
+    const int h = height;
+
+    logoImage = new Image(this, IDB_LOGO);
+    logoImage->width = 200;
+    logoImage->height = 60;
+    logoImage->SetPosition(10, 10);
+    logoImage->Create();
+
+    int buttonLeft[] = {265, 420, 530};
+    Button** buttons[] = {&startButton, &infoButton, &closeButton};
+    const char* captions[] = {"Inizia", "Info", "Chiudi"};
+    for (int i = 0; i < 3; ++i) {
+        Button* button = *buttons[i] = new Button(this, captions[i]);
+        button->width = 100;
+        button->height = 40;
+        button->SetPosition(buttonLeft[i], 15);
+        button->onCommand = ButtonAdaptor;
+        button->ownerDrawn = true;
+        button->Create();
+    }
+
+    const int side = h - 140;
+    BuildBoard(playerCells, boardLeft, boardTop, side, true);
+    BuildBoard(enemyCells, w - side - 5, boardTop, side, false);
+
+    playerPicture = new Image(this, IDB_ARROW_PLAYER);
+    enemyPicture = new Image(this, IDB_ARROW_ENEMY);
+    for (auto [picture, top] : {std::pair{playerPicture, 67}, std::pair{enemyPicture, 217}}) {
+        picture->width = 99;
+        picture->height = 87;
+        picture->SetPosition(h - 130, top);
+        picture->Create();
+    }
+
+    playerCounter = new CellControl(this);
+    enemyCounter = new CellControl(this);
+    for (auto [counter, left] : {std::pair{playerCounter, h - 130}, std::pair{enemyCounter, h - 61}}) {
+        counter->SetText("0");
+        counter->width = 30;
+        counter->height = 22;
+        counter->SetPosition(left, 167);
+        counter->Create();
+    }
+
+    statusBar = new CellControl(this);
+    statusBar->SetBackColor(static_cast<std::int32_t>(white));
+    statusBar->width = w - 20;
+    statusBar->height = 60;
+    statusBar->SetPosition(10, h - 70);
+    statusBar->SetFont(formFont.get());
+    statusBar->Create();
+    statusBar->SetEnabled(false);
+
+    for (std::size_t i = 0; i < shipBitmaps.size(); ++i)
+        shipBitmaps[i] = Made(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(shipBitmapIds[i]),
+                                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BuildShipPictures();
+
+    tickTimer = new Timer(this);
+    tickTimer->interval = tickInterval;
+    tickTimer->onTick = TickAdaptor;
+    tickTimer->Start();
+}
+
+void FormMain::BuildMenus()
+{
+    menuBar = new MenuBar(this);
+    fileMenu = new Menu("&File", menuBar);
+    exitItem = new SubMenu(fileMenu, "&Esci");
+    helpMenu = new Menu("&?", menuBar);
+    guideItem = new SubMenu(helpMenu, "&Guida");
+    homeItem = new SubMenu(helpMenu, "&Home");
+    menuBar->Create();
+    placementMenu = new Menu("&Posizionamento", nullptr);
+    horizontalItem = new SubMenu(placementMenu, "Posizionamento orizzontale");
+    verticalItem = new SubMenu(placementMenu, "Posizionamento verticale");
+    for (SubMenu* item : {exitItem, guideItem, homeItem, horizontalItem, verticalItem})
+        item->onCommand = MenuAdaptor;
+}
+
+void FormMain::BuildBoard(Board& board, int left, int top, int side, bool playersBoard)
+{
+    const int cellSide = side / boardStride;
+    for (int i = 0; i < boardStride * boardStride; ++i) {
+        const int r = i / boardStride;
+        const int c = i % boardStride;
+        auto* cell = new CellControl(this);
+        cell->border = true;
+        board[static_cast<std::size_t>(i)] = cell;
+        cell->width = cellSide;
+        cell->height = cellSide;
+        cell->SetPosition(left + cellSide * c, top + cellSide * r);
+        cell->ChangeTextColor(static_cast<std::int32_t>(black));
+        cell->SetFont(formFont.get());
+        if (r == 0 || c == 0) {
+            cell->SetBackColor(static_cast<std::int32_t>(headerGrey));
+            cell->SetText(r == 0 ? std::string(1, static_cast<char>('@' + c)) : ToText(r));
+        } else {
+            cell->SetBackColor(static_cast<std::int32_t>(water));
+            if (playersBoard) {
+                SetPlayerCell(c, r, "myarea", false, -1);
+            } else {
+                cell->ChangeTextColor(static_cast<std::int32_t>(black));
+                cell->tag = "areanemica;0;" + ToText(c) + ";" + ToText(r) + ";-1";
+            }
+            cell->onLeftDown = LeftDownAdaptor;
+        }
+        cell->Create();
+    }
+}
+
+void FormMain::BuildShipPictures()
+{
+    POINT corner = statusBar->GetPosition();
+    for (int k = 0; k < FleetShipCount; ++k) {
+        auto* picture = new CellControl(this);
+        shipPictures[static_cast<std::size_t>(k)] = picture;
+        picture->width = shipPictureWidth;
+        picture->height = shipPictureHeight;
+        picture->SetBackColor(static_cast<std::int32_t>(white));
+        picture->SetPosition(corner.x + trayMargin, corner.y + trayMargin);
+        picture->picture = shipBitmaps[static_cast<std::size_t>(k / 3)];
+        picture->pictureAlign = 2;
+        picture->pictureWidth = shipPictureWidth;
+        picture->pictureHeight = shipPictureHeight;
+        picture->Redraw();
+        picture->onLeftDown = LeftDownAdaptor;
+        picture->tag = "drag;" + ToText(k);
+        picture->SetHandCursor(true);
+        picture->Create();
+        corner = picture->GetPosition();
+        shipHomes.push_back(corner);
+        corner.x += shipPictureWidth;
+        corner.y -= trayMargin;
+    }
+}
+
+}

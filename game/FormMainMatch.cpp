@@ -1,0 +1,175 @@
+#include "FormMain.h"
+
+#include "Button.h"
+#include "CellControl.h"
+#include "Palette.h"
+#include "Platform.h"
+#include "TextUtilities.h"
+#include "Timer.h"
+#include "resource.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace MyGame {
+
+using namespace TorUtility;
+
+namespace {
+
+constexpr int fleetCells = 27;
+
+bool Visible(const CellControl* picture)
+{
+    return picture->visible;
+}
+
+}
+
+void FormMain::PauseTicks()
+{
+    if (tickTimer)
+        tickTimer->Stop();
+}
+
+void FormMain::ResumeTicks()
+{
+    if (tickTimer)
+        tickTimer->Start();
+}
+
+void FormMain::ShowMessage(const std::string& message, const std::string& caption)
+{
+    platform.messageBox(handle, message.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
+}
+
+bool FormMain::AskYesNo(const std::string& question, const std::string& caption)
+{
+    return platform.messageBox(nullptr, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
+           IDYES;
+}
+
+void FormMain::PlayGameSound(int resourceId)
+{
+    platform.playSound(MAKEINTRESOURCEW(resourceId), instance, SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+}
+
+void FormMain::OnButtonClicked(Button* button)
+{
+    if (button->id == closeButton->id)
+        OnMenuCommand(exitItem);
+    else if (button->id == startButton->id)
+        StartOrEndMatch();
+    else if (button->id == infoButton->id)
+        OpenAboutBox();
+}
+
+void FormMain::StartOrEndMatch()
+{
+    if (!playing && !matchOver) {
+        if (std::any_of(shipPictures.begin(), shipPictures.end(), Visible)) {
+            ShowMessage("Devi prima posizionare le navi nella tua area.", "Attenzione");
+            return;
+        }
+        startButton->SetText("Abbandona");
+        earlierHits.clear();
+        lastHit = NoPosition;
+        // An aim left over from an abandoned match belongs to the old board.
+        aimPending = false;
+        tickCount = 0;
+        playerCellsLeft = fleetCells;
+        enemyCellsLeft = fleetCells;
+        UpdateCounters();
+        PlaceComputerFleet();
+        statusBar->SetEnabled(true);
+        statusBar->SetText("Colpisci la nave nemica. Clicca sull'area nemica.");
+        playerTurn = true;
+    } else {
+        ResetPlayerBoard();
+        startButton->SetText("Inizia");
+        RevealFleet(enemyGrid, enemyCells);
+    }
+    if (matchOver)
+        matchOver = false;
+    else
+        playing = !playing;
+}
+
+void FormMain::OnCellPressed(CellControl* cell)
+{
+    if (matchOver)
+        return;
+    const std::string& name = cell->tag;
+    if (!playing) {
+        if (name.starts_with("myarea")) {
+            HandlePlacementClick(cell);
+        } else if (name.starts_with("drag")) {
+            PauseTicks();
+            if (draggedShip) {
+                SendShipHome(draggedShip);
+                draggedShip = nullptr;
+            }
+            draggedShip = cell;
+            ResumeTicks();
+        }
+        return;
+    }
+    if (playerTurn && name.starts_with("areanemica"))
+        ShootAt(cell);
+}
+
+void FormMain::ShootAt(CellControl* cell)
+{
+    if (!cell->GetText().empty()) {
+        platform.messageBeep(0xFFFFFFFF);
+        return;
+    }
+    const std::vector<std::string> fields = Split(cell->tag, ";");
+    if (fields.size() < 4)
+        return;
+    const int x = std::atoi(fields[2].c_str());
+    const int y = std::atoi(fields[3].c_str());
+    if (!OnBoard(x - 1, y - 1))
+        return;
+    PauseTicks();
+    if (std::atoi(fields[1].c_str()) == 1) {
+        cell->SetBackColor(static_cast<std::int32_t>(hitRed));
+        cell->ChangeTextColor(static_cast<std::int32_t>(white));
+        cell->SetText("#");
+        PlayGameSound(IDW_HIT);
+        enemyGrid[static_cast<std::size_t>((y - 1) * BoardSide + (x - 1))] = 0;
+        --enemyCellsLeft;
+        UpdateCounters();
+        if (AnyShipLeft(enemyGrid)) {
+            statusBar->SetText("Colpita la nave nemica. Tocca ancora a te..");
+        } else {
+            statusBar->SetText("Bravo.. hai vinto");
+            ShowMessage(statusBar->GetText(), "Hai vinto");
+            playing = false;
+            matchOver = true;
+            startButton->SetText("Nuova");
+        }
+    } else {
+        PlayGameSound(IDW_MISS);
+        cell->ChangeTextColor(static_cast<std::int32_t>(black));
+        cell->SetText("X");
+        playerTurn = false;
+        statusBar->SetText("Ora tocca al pc..");
+    }
+    ResumeTicks();
+}
+
+bool FormMain::ConfirmClose()
+{
+    UnregisterHotKeys();
+    if (!AskYesNo("Vuoi realmente uscire?", "Uscita")) {
+        RegisterHotKeys();
+        return false;
+    }
+    PauseTicks();
+    return true;
+}
+
+}

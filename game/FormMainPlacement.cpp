@@ -1,0 +1,208 @@
+#include "FormMain.h"
+
+#include "CellControl.h"
+#include "Menu.h"
+#include "Platform.h"
+#include "TextUtilities.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace MyGame {
+
+using namespace TorUtility;
+
+namespace {
+
+// A dragged picture follows the mouse only inside this band of client coordinates, trailing it
+// so that a press lands on what lies under the mouse rather than on the picture.
+constexpr int dragTop = 51;
+constexpr int dragBottom = 479;
+constexpr int dragLeft = 1;
+constexpr int dragRight = 639;
+constexpr int dragTrail = 10;
+constexpr UINT simpleBeep = 0xFFFFFFFF;
+
+int Field(const std::vector<std::string>& fields, std::size_t index, int missing)
+{
+    return index < fields.size() ? std::atoi(fields[index].c_str()) : missing;
+}
+
+void HidePicture(CellControl* picture)
+{
+    if (!picture->created)
+        return;
+    ShowWindow(picture->handle, SW_HIDE);
+    picture->visible = false;
+}
+
+void ShowPicture(CellControl* picture)
+{
+    if (!picture->created)
+        picture->Create();
+    ShowWindow(picture->handle, SW_SHOWNA);
+    picture->visible = true;
+}
+
+}
+
+POINT FormMain::CursorOnScreen() const
+{
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    if (!platform.getCursorInfo(&cursor))
+        return POINT{-1, -1};
+    return cursor.ptScreenPos;
+}
+
+void FormMain::FollowMouse()
+{
+    POINT mouse = CursorOnScreen();
+    ScreenToClient(handle, &mouse);
+    if (!draggedShip || mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
+        return;
+    draggedShip->SetPosition(mouse.x + dragTrail, mouse.y + dragTrail);
+}
+
+void FormMain::OnFormPressed(std::int32_t, std::int32_t)
+{
+    PauseTicks();
+    if (draggedShip) {
+        SendShipHome(draggedShip);
+        draggedShip = nullptr;
+    }
+    ResumeTicks();
+}
+
+void FormMain::HandlePlacementClick(CellControl* cell)
+{
+    const std::vector<std::string> fields = Split(cell->tag, ";");
+    const std::string prefix = fields.empty() ? std::string() : fields.front();
+    const bool hasShip = Field(fields, 1, 0) == 1;
+    const int c = Field(fields, 2, 0);
+    const int r = Field(fields, 3, 0);
+    if (!OnBoard(c - 1, r - 1))
+        return;
+    if (!draggedShip) {
+        if (hasShip)
+            PickUpShip(cell, c, r, Field(fields, 4, -1));
+        return;
+    }
+    const int length = ShipLength();
+    const bool horizontal = FitsHorizontally(playerGrid, c, r, length);
+    const bool vertical = FitsVertically(playerGrid, c, r, length);
+    if (hasShip || (!horizontal && !vertical)) {
+        platform.messageBeep(simpleBeep);
+        return;
+    }
+    PauseTicks();
+    if (horizontal != vertical) {
+        for (int i = 0; i < length; ++i)
+            SetPlayerCell(vertical ? c : c + i, vertical ? r + i : r, prefix, true, draggedShip->id);
+        SendShipHome(draggedShip);
+        HidePicture(draggedShip);
+        draggedShip = nullptr;
+    } else {
+        SendShipHome(draggedShip);
+        pendingShip = draggedShip;
+        pendingLength = length;
+        pendingRow = r;
+        pendingColumn = c;
+        draggedShip = nullptr;
+        const POINT mouse = CursorOnScreen();
+        ShowPopup(placementMenu, this, mouse.x, mouse.y);
+    }
+    ResumeTicks();
+}
+
+void FormMain::PickUpShip(CellControl* cell, int c, int r, int shipId)
+{
+    PauseTicks();
+    draggedShip = FindShipPicture(shipId);
+    const int length = ShipLength();
+    const std::string prefix = Split(cell->tag, ";").front();
+    auto carries = [&](int row, int column) { return ShipIdAt(row, column) == shipId; };
+    int left = 0;
+    while (c - 1 - left >= 1 && carries(r, c - 1 - left))
+        ++left;
+    int up = 0;
+    while (r - 1 - up >= 1 && carries(r - 1 - up, c))
+        ++up;
+    const bool horizontal = left >= 1 || (c < BoardSide && carries(r, c + 1));
+    const bool vertical = !horizontal && (up >= 1 || (r < BoardSide && carries(r + 1, c)));
+    for (int i = 0; i < length && (horizontal || vertical); ++i) {
+        const int column = horizontal ? c - left + i : c;
+        const int row = horizontal ? r : r - up + i;
+        if (OnBoard(column - 1, row - 1))
+            SetPlayerCell(column, row, prefix, false, -1);
+    }
+    ShowPicture(draggedShip);
+    ResumeTicks();
+}
+
+void FormMain::PlacePendingShip(bool vertical)
+{
+    if (!pendingShip)
+        return;
+    for (int i = 0; i < pendingLength; ++i) {
+        const int column = vertical ? pendingColumn : pendingColumn + i;
+        const int row = vertical ? pendingRow + i : pendingRow;
+        if (!OnBoard(column - 1, row - 1))
+            continue;
+        SetPlayerCell(column, row, "", true, pendingShip->id);
+        PlayerCell(column, row)->Redraw();
+    }
+    HidePicture(pendingShip);
+}
+
+void FormMain::ResetPlayerBoard()
+{
+    statusBar->SetText("");
+    statusBar->SetEnabled(false);
+    for (int c = 1; c <= BoardSide; ++c)
+        for (int r = 1; r <= BoardSide; ++r)
+            SetPlayerCell(c, r, "", false, -1);
+    for (CellControl* picture : shipPictures) {
+        SendShipHome(picture);
+        ShowPicture(picture);
+    }
+}
+
+void FormMain::SendShipHome(CellControl* picture)
+{
+    if (!picture)
+        return;
+    const std::vector<std::string> fields = Split(picture->tag, ";");
+    if (fields.size() < 2)
+        return;
+    const int k = std::atoi(fields[1].c_str());
+    if (k < 0 || static_cast<std::size_t>(k) >= shipHomes.size())
+        return;
+    picture->SetPosition(shipHomes[static_cast<std::size_t>(k)].x, shipHomes[static_cast<std::size_t>(k)].y);
+}
+
+int FormMain::ShipIndex(int elementId) const
+{
+    for (std::size_t i = 0; i < shipPictures.size(); ++i)
+        if (shipPictures[i] && shipPictures[i]->id == elementId)
+            return static_cast<int>(i);
+    return 0;
+}
+
+CellControl* FormMain::FindShipPicture(int elementId) const
+{
+    return shipPictures[static_cast<std::size_t>(ShipIndex(elementId))];
+}
+
+int FormMain::ShipLength() const
+{
+    const auto found = std::find(shipPictures.begin(), shipPictures.end(), draggedShip);
+    return found == shipPictures.end() ? 2 : MyGame::ShipLength(static_cast<int>(found - shipPictures.begin()));
+}
+
+int FormMain::ShipIdAt(int r, int c) const
+{
+    return Field(Split(PlayerCell(c, r)->tag, ";"), 4, -1);
+}
+
+}

@@ -1,0 +1,242 @@
+#include "FormAbout.h"
+
+#include "Button.h"
+#include "CellControl.h"
+#include "Drawing.h"
+#include "Image.h"
+#include "Label.h"
+#include "TextBox.h"
+#include "TextUtilities.h"
+
+namespace TorUtility {
+
+namespace {
+
+constexpr std::int32_t boxWidth = 600;
+constexpr std::int32_t boxHeight = 300;
+constexpr COLORREF linkBlue = RGB(0, 0, 255);
+
+}
+
+FormAbout::FormAbout(Form* opener)
+    : Form(opener ? opener->instance : nullptr, true), caller(opener),
+      titleFont(std::make_unique<FontSpec>("Arial", 16)), linkFont(std::make_unique<FontSpec>("Arial", 16)),
+      ownFont(std::make_unique<FontSpec>("Arial", 14))
+{
+    topmost = false;
+    titleFont->bold = true;
+    linkFont->underline = true;
+    font = ownFont.get();
+    modalFrameStyle = true;
+    width = boxWidth;
+    height = boxHeight;
+    CenterOnScreen();
+    SetText("Info...");
+    minimizeBox = false;
+    resizable = false;
+    onCreated = ContentAdaptor;
+    onClosing = ClosingAdaptor;
+    onResized = ResizedAdaptor;
+    onChar = CharAdaptor;
+    onKeyDown = KeyDownAdaptor;
+    onKeyUp = KeyUpAdaptor;
+    if (caller) {
+        caller->SetEnabled(false);
+        caller->companion = this;
+    }
+}
+
+FormAbout::~FormAbout()
+{
+    // Closed while every part still exists, so that the caller is given back its input.
+    if (created && !destroyed)
+        SendMessageW(handle, WM_CLOSE, 0, 0);
+    delete frame;
+    delete bylineLabel;
+    delete logo;
+    delete titleLabel;
+    delete noticeBox;
+    delete okButton;
+    delete webLink;
+    delete mailLink;
+}
+
+void FormAbout::OnShown()
+{
+    SetClientSize(boxWidth, boxHeight);
+}
+
+std::string FormAbout::MailAddress() const
+{
+    return ReplaceAll(webAddress, "http://www.", "info@");
+}
+
+template <typename Element>
+Element* FormAbout::Place(Element* element, int left, int top, int elementWidth, int elementHeight)
+{
+    element->onChar = CharAdaptor;
+    element->width = elementWidth;
+    element->height = elementHeight;
+    element->SetPosition(left, top);
+    return element;
+}
+
+CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
+{
+    auto* link = Place(new CellControl(this), left, top, 150, 22);
+    link->textColor = static_cast<std::int32_t>(linkBlue);
+    link->textAlign = 0;
+    link->SetText(address);
+    link->SetHandCursor(true);
+    link->onLeftDown = LinkAdaptor;
+    link->SetFont(linkFont.get());
+    link->Create();
+    return link;
+}
+
+void FormAbout::BuildContent()
+{
+    int w = width;
+    int h = height;
+    if (created) {
+        RECT client{};
+        GetClientRect(handle, &client);
+        w = client.right;
+        h = client.bottom;
+    }
+    frame = Place(new PanelChildren(this), 10, 10, logoWidth + 20, h - 20);
+    frame->SetBorder(true);
+    frame->Create();
+
+    logo = Place(new Image(frame, logoId), 5, 5, logoWidth, logoHeight);
+    logo->Create();
+
+    const int left = logoWidth + 45;
+    const int textWidth = w - left - 10;
+    titleLabel = Place(new Label(this, title), left, 10, textWidth, 25);
+    titleLabel->SetFont(titleFont.get());
+    titleLabel->Create();
+    bylineLabel = Place(new Label(this, byline), left, 35, textWidth, 25);
+    bylineLabel->SetFont(ownFont.get());
+    bylineLabel->Create();
+
+    webLink = MakeLink(webAddress, left, 55);
+    mailLink = MakeLink(MailAddress(), left + 160, 55);
+
+    noticeBox = Place(new TextBox(this, notice), left, 85, textWidth, h - 145);
+    noticeBox->multiline = true;
+    noticeBox->ApplyStyle();
+    noticeBox->readOnly = true;
+    noticeBox->ApplyStyle();
+    noticeBox->verticalScroll = true;
+    noticeBox->ApplyStyle();
+    noticeBox->Create();
+
+    constexpr int buttonWidth = 80;
+    okButton = Place(new Button(this, "OK"), textWidth / 2 + left - buttonWidth / 2, h - 50, buttonWidth, 25);
+    okButton->onCommand = CommandAdaptor;
+    okButton->Create();
+    okButton->Focus();
+}
+
+bool FormAbout::OnAboutClosing()
+{
+    UnregisterHotKeys();
+    if (caller) {
+        caller->companion = nullptr;
+        caller->SetEnabled(true);
+    }
+    return true;
+}
+
+void FormAbout::OnAboutResized()
+{
+}
+
+bool FormAbout::OnAboutChar(std::int32_t code)
+{
+    if (code != VK_RETURN && code != VK_ESCAPE)
+        return true;
+    OnAboutCommand(okButton);
+    return false;
+}
+
+void FormAbout::OnAboutKeyDown(std::int32_t)
+{
+}
+
+void FormAbout::OnAboutKeyUp(std::int32_t)
+{
+}
+
+void FormAbout::OnAboutCommand(GUIElement* element)
+{
+    if (!element || !okButton || element->id != okButton->id)
+        return;
+    SendMessageW(handle, WM_CLOSE, 0, 0);
+    created = false;
+}
+
+void FormAbout::OnLinkPressed(GUIElement* element)
+{
+    if (webLink && element->id == webLink->id)
+        ShellOpen(webAddress);
+    else if (mailLink && element->id == mailLink->id)
+        ShellOpen("mailto:" + mailLink->GetText());
+}
+
+void FormAbout::ContentAdaptor(GUIElement* element, HWND)
+{
+    if (auto* box = FormItself<FormAbout>(element))
+        box->BuildContent();
+}
+
+bool FormAbout::ClosingAdaptor(GUIElement* element)
+{
+    auto* box = FormItself<FormAbout>(element);
+    return box ? box->OnAboutClosing() : true;
+}
+
+std::int32_t FormAbout::ResizedAdaptor(GUIElement* element)
+{
+    if (auto* box = FormItself<FormAbout>(element))
+        box->OnAboutResized();
+    return 0;
+}
+
+bool FormAbout::CharAdaptor(GUIElement* element, std::int32_t code)
+{
+    auto* box = FormItself<FormAbout>(element);
+    if (!box)
+        box = HostingForm<FormAbout>(element);
+    return box ? box->OnAboutChar(code) : true;
+}
+
+std::int32_t FormAbout::KeyDownAdaptor(GUIElement* element, std::int32_t key)
+{
+    if (auto* box = FormItself<FormAbout>(element))
+        box->OnAboutKeyDown(key);
+    return 0;
+}
+
+std::int32_t FormAbout::KeyUpAdaptor(GUIElement* element, std::int32_t key)
+{
+    if (auto* box = FormItself<FormAbout>(element))
+        box->OnAboutKeyUp(key);
+    return 0;
+}
+
+void FormAbout::CommandAdaptor(GUIElement* element)
+{
+    if (auto* box = HostingForm<FormAbout>(element))
+        box->OnAboutCommand(element);
+}
+
+std::int32_t FormAbout::LinkAdaptor(GUIElement* element, HWND, std::int32_t, std::int32_t)
+{
+    if (auto* box = HostingForm<FormAbout>(element))
+        box->OnLinkPressed(element);
+    return 0;
+}
+
+}

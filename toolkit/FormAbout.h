@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Form.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace TorUtility {
+
+class Button;
+class CellControl;
+class FontSpec;
+class Image;
+class Label;
+class PanelChildren;
+class TextBox;
+
+// A ready-made about window: a framed picture, a bold title, a second line, a web link and a
+// mail link, a read-only notice and "OK". Its caller stays disabled while it is open.
+class FormAbout : public Form {
+public:
+    explicit FormAbout(Form* opener);
+    ~FormAbout() override;
+
+    void OnShown() override;
+
+    virtual void BuildContent();
+    virtual bool OnAboutClosing();
+    virtual void OnAboutResized();
+    // Enter and Escape close the box and are swallowed; anything else goes through.
+    virtual bool OnAboutChar(std::int32_t code);
+    virtual void OnAboutKeyDown(std::int32_t key);
+    virtual void OnAboutKeyUp(std::int32_t key);
+    virtual void OnAboutCommand(GUIElement* element);
+    virtual void OnLinkPressed(GUIElement* element);
+
+    // The web address with its "http://www." prefix turned into "info@".
+    std::string MailAddress() const;
+
+    Form* caller;
+    std::unique_ptr<FontSpec> titleFont;
+    std::unique_ptr<FontSpec> linkFont;
+    Image* logo = nullptr;
+    Label* titleLabel = nullptr;
+    Label* bylineLabel = nullptr;
+    PanelChildren* frame = nullptr;
+    TextBox* noticeBox = nullptr;
+    Button* okButton = nullptr;
+    CellControl* webLink = nullptr;
+    CellControl* mailLink = nullptr;
+    std::int32_t logoId = 0;
+    std::int32_t logoWidth = 0;
+    std::int32_t logoHeight = 0;
+    std::string title;
+    std::string byline;
+    std::string notice;
+    std::string webAddress;
+
+private:
+    template <typename Element>
+    Element* Place(Element* element, int left, int top, int elementWidth, int elementHeight);
+    CellControl* MakeLink(const std::string& address, int left, int top);
+
+    std::unique_ptr<FontSpec> ownFont;
+
+    static void ContentAdaptor(GUIElement* element, HWND window);
+    static bool ClosingAdaptor(GUIElement* element);
+    static std::int32_t ResizedAdaptor(GUIElement* element);
+    static bool CharAdaptor(GUIElement* element, std::int32_t code);
+    static std::int32_t KeyDownAdaptor(GUIElement* element, std::int32_t key);
+    static std::int32_t KeyUpAdaptor(GUIElement* element, std::int32_t key);
+    static void CommandAdaptor(GUIElement* element);
+    static std::int32_t LinkAdaptor(GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
+};
+
+}
