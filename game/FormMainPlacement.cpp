@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace MyGame {
 
@@ -44,22 +45,35 @@ void ShowPicture(CellControl* picture)
     picture->visible = true;
 }
 
-}
-
-POINT FormMain::CursorOnScreen() const
+// The mouse's screen position, when the platform can tell it.
+bool ReadCursor(POINT& screen)
 {
     CURSORINFO cursor{};
     cursor.cbSize = sizeof cursor;
     if (!platform.getCursorInfo(&cursor))
-        return POINT{-1, -1};
-    return cursor.ptScreenPos;
+        return false;
+    screen = cursor.ptScreenPos;
+    return true;
 }
 
+}
+
+POINT FormMain::CursorOnScreen() const
+{
+    POINT mouse{-1, -1};
+    ReadCursor(mouse);
+    return mouse;
+}
+
+// An unreadable mouse leaves the picture where it is. No stand-in point will do: once converted,
+// any of them lands inside the band for some position of the window.
 void FormMain::FollowMouse()
 {
-    POINT mouse = CursorOnScreen();
+    POINT mouse{};
+    if (!draggedShip || !ReadCursor(mouse))
+        return;
     ScreenToClient(handle, &mouse);
-    if (!draggedShip || mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
+    if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
         return;
     draggedShip->SetPosition(mouse.x + dragTrail, mouse.y + dragTrail);
 }
@@ -140,19 +154,23 @@ void FormMain::PickUpShip(CellControl* cell, int c, int r, int shipId)
     ResumeTicks();
 }
 
+// The popup's answer places the ship once. A choice that answers no popup, or one left over from
+// a dismissed popup after the board or the ship has moved on, must not put a ship over another
+// or put the same ship on the board twice.
 void FormMain::PlacePendingShip(bool vertical)
 {
-    if (!pendingShip)
+    CellControl* ship = std::exchange(pendingShip, nullptr);
+    if (!ship || !ship->visible || ship == draggedShip || ShipIdAt(pendingRow, pendingColumn) != -1)
+        return;
+    if (!(vertical ? FitsVertically : FitsHorizontally)(playerGrid, pendingColumn, pendingRow, pendingLength))
         return;
     for (int i = 0; i < pendingLength; ++i) {
         const int column = vertical ? pendingColumn : pendingColumn + i;
         const int row = vertical ? pendingRow + i : pendingRow;
-        if (!OnBoard(column - 1, row - 1))
-            continue;
-        SetPlayerCell(column, row, "", true, pendingShip->id);
+        SetPlayerCell(column, row, "", true, ship->id);
         PlayerCell(column, row)->Redraw();
     }
-    HidePicture(pendingShip);
+    HidePicture(ship);
 }
 
 void FormMain::ResetPlayerBoard()

@@ -5,8 +5,9 @@ namespace MyGame {
 constexpr const char* productName = "Tiremola";
 constexpr const char* productVersion = "1.0.2.0";
 // Narrow text in the program's 8-bit character set: 0xA9 is the copyright sign.
-constexpr const char* copyrightNotice = "\xA9 2026 tiremola.example";
-// The maker's site; its host name is a reserved example name, so no stranger's site is opened.
-constexpr const char* homePage = "http://www.tiremola.example";
+constexpr const char* copyrightNotice = "\xA9 2026 tiremola.test";
+// The maker's site; its host name is under a top-level domain reserved for tests, so no
+// stranger's site is ever opened. The about box shows it in a 150-pixel link: keep it short.
+constexpr const char* homePage = "http://www.tiremola.test";
 
 }

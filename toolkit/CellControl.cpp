@@ -15,6 +15,15 @@ void CellControl::Invalidate()
         InvalidateRect(handle, nullptr, TRUE);
 }
 
+void CellControl::SetBackColor(std::int32_t color)
+{
+    backColor = color;
+    if (!created)
+        return;
+    backPainted = true;
+    Invalidate();
+}
+
 void CellControl::SetWideText(const std::wstring& value)
 {
     GUIElement::SetWideText(value);

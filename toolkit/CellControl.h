@@ -13,6 +13,8 @@ class CellControl : public PanelChildren {
 public:
     explicit CellControl(GUIElement* host);
 
+    // The new colour is filled by the next paint, under the text and the picture.
+    void SetBackColor(std::int32_t color) override;
     void SetWideText(const std::wstring& value) override;
     void SetText(const std::string& value) override;
     void OnPaint() override;

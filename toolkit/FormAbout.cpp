@@ -64,6 +64,9 @@ FormAbout::~FormAbout()
 void FormAbout::OnShown()
 {
     SetClientSize(boxWidth, boxHeight);
+    // The position set before creation centred a window of the client area's size; the frame
+    // the platform adds around it would leave the box off-centre.
+    CenterOnScreen();
 }
 
 std::string FormAbout::MailAddress() const
@@ -146,6 +149,8 @@ bool FormAbout::OnAboutClosing()
         caller->companion = nullptr;
         caller->SetEnabled(true);
     }
+    // The window goes as soon as this returns, whichever way the box was closed.
+    created = false;
     return true;
 }
 
@@ -174,7 +179,6 @@ void FormAbout::OnAboutCommand(GUIElement* element)
     if (!element || !okButton || element->id != okButton->id)
         return;
     SendMessageW(handle, WM_CLOSE, 0, 0);
-    created = false;
 }
 
 void FormAbout::OnLinkPressed(GUIElement* element)

@@ -246,7 +246,8 @@ void GUIElement::OnNotify(std::int32_t, std::vector<std::int32_t>, std::vector<s
 
 std::wstring GUIElement::GetWideText()
 {
-    if (created) {
+    // Menu elements keep a menu handle, which has no window text to read.
+    if (created && IsWindow(handle)) {
         const int length = GetWindowTextLengthW(handle);
         if (length <= 0) {
             text.clear();

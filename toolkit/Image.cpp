@@ -19,6 +19,9 @@ Image::Image(GUIElement* host, std::int32_t bitmapResource) : Child(nullptr), re
 
 Image::~Image()
 {
+    // A control that outlives its element must not go on painting a freed bitmap.
+    if (handle && !destroyed && IsWindow(handle))
+        SendMessageW(handle, STM_SETIMAGE, IMAGE_BITMAP, 0);
     Unmake(bitmap);
 }
 
@@ -38,13 +41,14 @@ void Image::Create()
     AttachTooltipAndFont();
 }
 
+// The control is given the new picture, or none when loading failed, before the one it replaces
+// is freed, so that it never holds a freed bitmap.
 void Image::Show(HBITMAP loaded)
 {
+    HBITMAP replaced = bitmap;
     bitmap = loaded;
-    if (bitmap)
-        SendMessageW(handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    else
-        static_cast<void>(GetLastError());
+    SendMessageW(handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    Unmake(replaced);
 }
 
 void Image::LoadFromFile(const std::string& name)
@@ -53,7 +57,6 @@ void Image::LoadFromFile(const std::string& name)
     resourceId = -1;
     if (!handle || name.empty())
         return;
-    Unmake(bitmap);
     const std::wstring path = ToWide(name);
     Show(Made(static_cast<HBITMAP>(
         LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION))));
@@ -65,7 +68,6 @@ void Image::LoadFromResource(std::int32_t bitmapResource)
     resourceId = bitmapResource;
     if (!handle || bitmapResource <= 0)
         return;
-    Unmake(bitmap);
     Show(Made(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapResource),
                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
 }

@@ -27,6 +27,11 @@ PanelChildren::PanelChildren(GUIElement* host) : Child(nullptr)
 
 PanelChildren::~PanelChildren()
 {
+    // The window procedure must not send a later wheel turn or activation to a panel that is gone.
+    if (lastPanel == this)
+        lastPanel = nullptr;
+    if (activePanel == this)
+        activePanel = nullptr;
     if (OwnBrush(childBrush))
         Unmake(childBrush);
 }
@@ -76,11 +81,12 @@ void PanelChildren::Create()
         handle = window;
     else
         static_cast<void>(GetLastError());
+    // Marked before the first paint, which a self-painted panel would otherwise skip.
+    created = true;
     if (!floating) {
         ShowWindow(handle, SW_SHOW);
         UpdateWindow(handle);
     }
-    created = true;
     if (onCreated)
         onCreated(this, handle);
     SetScrollRange(scrollMin, scrollMax);

@@ -57,6 +57,8 @@ void TextBox::Create()
     created = true;
     if (maxLength != -1)
         SendMessageW(handle, EM_LIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+    if (password)
+        SendMessageW(handle, EM_SETPASSWORDCHAR, L'*', 0);
     AttachTooltipAndFont();
 }
 

@@ -14,9 +14,11 @@ std::string ToNarrow(const std::wstring& text);
 // Empty pieces between separators are kept; a trailing separator adds no empty last piece.
 std::vector<std::string> Split(const std::string& text, const std::string& separator);
 
-// Replaces every occurrence, rescanning from the start after each replacement. A search text
-// that is empty or occurs in the replacement could never be exhausted: the text then comes back
-// unchanged.
+// Replaces every occurrence, rescanning from the start after each replacement, so text made by a
+// replacement is searched again ("aaa" with "aa" -> "a" gives "a"). Arguments with which that
+// could go on for ever leave the text unchanged: an empty search text, a replacement containing
+// it, or a replacement at least as long that can combine with its surroundings into a new
+// occurrence.
 std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement);
 
 std::string ToText(std::int64_t value);

@@ -39,7 +39,7 @@ ensure_wine_prefix() {
   local prefix desktop=${2:-}
   prefix=$(realpath -m "$1")
   export WINEPREFIX=$prefix WINEDEBUG=-all
-  if [ ! -f "$prefix/.tiremola-ready" ]; then
+  if [ ! -f "$prefix/.tiremola-ready-2" ]; then
     echo "Preparing the Wine prefix $prefix"
     mkdir -p "$prefix"
     wineboot -i >/dev/null 2>&1 || true
@@ -51,12 +51,15 @@ ensure_wine_prefix() {
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
     fi
+    # A crash ends the process at once instead of waiting in Wine's debugger.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     if [ ! -e /dev/snd ]; then
       # No sound card: keep Wine from probing audio back ends on every sound.
       wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
     fi
     wineserver -w
-    touch "$prefix/.tiremola-ready"
+    touch "$prefix/.tiremola-ready-2"
   fi
 }
 
@@ -86,7 +89,8 @@ stop_virtual_display() {
 # their output sent nowhere, so that no long-lived Wine process holds on to a pipe that ctest or a
 # caller waits to see closed.
 start_wine() {
-  wineserver -p
+  # Fails harmlessly when a server for this prefix is already running; the run then shares it.
+  wineserver -p 2>/dev/null || true
   wine wineboot </dev/null >/dev/null 2>&1
 }
 

@@ -60,6 +60,26 @@ TEST(ReplaceAll, ArgumentsThatCouldNeverFinishLeaveTheTextAlone)
     EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
     EXPECT_EQ(ReplaceAll("a-b", "-", "--"), "a-b");
     EXPECT_EQ(ReplaceAll("a-b", "-", "-"), "a-b");
+    // Each "xy" turns into "yyx": the "x" moves right and meets the next "y" again, for ever.
+    EXPECT_EQ(ReplaceAll("xyy", "xy", "yyx"), "xyy");
+    // The zero bytes around a replacement rebuild the search text at both of its ends.
+    const std::string zero(1, '\0');
+    const std::string search = zero + "e";
+    const std::string replacement = "ee\x80\xca" + zero + zero;
+    EXPECT_EQ(ReplaceAll(zero + zero + "e\xe9", search, replacement), zero + zero + "e\xe9");
+}
+
+TEST(ReplaceAll, ShorterReplacementsAlwaysFinishAndLeaveNoOccurrence)
+{
+    EXPECT_EQ(ReplaceAll(std::string(1000, 'a'), "aa", "a"), "a");
+    EXPECT_EQ(ReplaceAll("abababab", "ab", ""), "");
+    EXPECT_EQ(ReplaceAll("aabb", "ab", "b"), "bb");
+}
+
+TEST(ReplaceAll, ReplacementsThatCannotMeetTheSearchTextFinishAtOnce)
+{
+    EXPECT_EQ(ReplaceAll("http://www.a.it http://www.b.it", "http://www.", "info@"), "info@a.it info@b.it");
+    EXPECT_EQ(ReplaceAll("x.y.z", ".", "::"), "x::y::z");
 }
 
 TEST(WideText, EachByteIsTheCodeUnitOfTheSameValue)

@@ -3,6 +3,7 @@
 #include "Drawing.h"
 #include "Form.h"
 #include "GUIElement.h"
+#include "PanelChildren.h"
 #include "WindowProc.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,20 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Rectangles compare and print in test expectations.
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline void PrintTo(const RECT& r, std::ostream* out)
+{
+    *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
 
 namespace TestSupport {
 
@@ -108,6 +121,60 @@ protected:
     }
 };
 
+// A toolkit test with a created form of 500 x 400 at (20, 20) to put elements on; the form goes
+// before the window classes are unregistered.
+class FormHostTest : public ToolkitTest {
+protected:
+    void SetUp() override
+    {
+        ToolkitTest::SetUp();
+        form = std::make_unique<TorUtility::Form>(GetModuleHandleW(nullptr));
+        form->x = 20;
+        form->y = 20;
+        form->width = 500;
+        form->height = 400;
+        form->Create();
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        ToolkitTest::TearDown();
+    }
+
+    std::unique_ptr<TorUtility::Form> form;
+};
+
+// A created 300 x 100 panel at the host's top left whose standard controls take these colours.
+inline std::unique_ptr<TorUtility::PanelChildren> ColouredPanel(TorUtility::GUIElement* host, COLORREF text,
+                                                                COLORREF background)
+{
+    auto panel = std::make_unique<TorUtility::PanelChildren>(host);
+    panel->x = 0;
+    panel->y = 0;
+    panel->width = 300;
+    panel->height = 100;
+    panel->childTextColor = static_cast<std::int32_t>(text);
+    panel->childBackColor = static_cast<std::int32_t>(background);
+    panel->Create();
+    return panel;
+}
+
+// What the platform hands a parent when an owner-drawn control of this type and identifier is to
+// be drawn in full into dc.
+inline DRAWITEMSTRUCT DrawRequest(UINT type, std::int32_t identifier, HWND control, HDC dc, RECT box, UINT state)
+{
+    DRAWITEMSTRUCT item{};
+    item.CtlType = type;
+    item.CtlID = static_cast<UINT>(identifier);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state;
+    item.hwndItem = control;
+    item.hDC = dc;
+    item.rcItem = box;
+    return item;
+}
+
 inline COLORREF PixelOf(HWND window, int x, int y)
 {
     HDC dc = GetDC(window);
@@ -126,7 +193,8 @@ inline std::wstring ClassNameOf(HWND window)
 // GDI objects the toolkit has made and not yet deleted, by its own ledger.
 inline std::int64_t OutstandingGdiObjects()
 {
-    return static_cast<std::int64_t>(TorUtility::gdiLedger.made) - static_cast<std::int64_t>(TorUtility::gdiLedger.deleted);
+    return static_cast<std::int64_t>(TorUtility::gdiLedger.made) -
+           static_cast<std::int64_t>(TorUtility::gdiLedger.deleted);
 }
 
 // A GDI object the test made, deleted when the test is done with it.
@@ -243,5 +311,24 @@ private:
     HBITMAP bitmap;
     HGDIOBJ previous;
 };
+
+// Where the ink of a text falls when it is written at (0, 0) in a font, and how far the text
+// advances: centring places the advance, not the ink.
+struct TextInk {
+    RECT ink;
+    int advance;
+};
+
+inline TextInk MeasureInk(HFONT font, const std::wstring& text)
+{
+    Canvas probe(400, 200, RGB(255, 255, 255));
+    HGDIOBJ previous = SelectObject(probe.dc, font);
+    const int length = static_cast<int>(text.size());
+    TextOutW(probe.dc, 0, 0, text.c_str(), length);
+    SIZE extent{};
+    GetTextExtentPoint32W(probe.dc, text.c_str(), length, &extent);
+    SelectObject(probe.dc, previous);
+    return TextInk{probe.BoundsApartFrom(RGB(255, 255, 255)), extent.cx};
+}
 
 }

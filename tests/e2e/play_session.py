@@ -1,0 +1,721 @@
+#!/usr/bin/env python3
+"""Plays one session of Tiremola through the real program, as a player would, and checks at every
+step what a player would see.
+
+The game is a black box: it gets only real mouse and keyboard input (xdotool), and is judged only
+by what is on the screen (screenshots of the X display, read pixel by pixel) and by the windows
+the Wine desktop shows (window_list.exe, which prints the visible top-level windows with their
+titles and positions). The game runs as a child of this driver, so that its exit code is seen.
+
+Every step saves a screenshot into the shots folder. A failing step names itself and the picture
+to look at, and the driver exits non-zero.
+
+Needs DISPLAY (an X screen whose Wine prefix opens its windows in one virtual desktop at (0, 0))
+and WINEPREFIX, as test.sh provides them.
+"""
+
+import argparse
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import time
+
+# Client coordinates of the game's main window, which is 640 x 400.
+CLIENT_SIZE = (640, 400)
+CELL = 23
+PLAYER_BOARD = (10, 67)
+ENEMY_BOARD = (375, 67)
+START_BUTTON = (265, 15, 100, 40)
+# The part of the start button that holds its caption, inside the focus rectangle it gets once
+# clicked.
+START_CAPTION = (START_BUTTON[0] + 6, START_BUTTON[1] + 6, START_BUTTON[2] - 12, START_BUTTON[3] - 12)
+INFO_BUTTON = (420, 15, 100, 40)
+STATUS_LINE = (10, 330, 620, 60)
+SHIP_PICTURE_SIZE = (64, 50)
+# A dragged picture trails the mouse by this much, so that a press lands on what lies under it.
+DRAG_TRAIL = 10
+
+FORM_BACKGROUND = (153, 204, 255)
+HEADER_GREY = (224, 224, 224)
+WHITE = (255, 255, 255)
+SHIP_BLUE = (0, 0, 255)
+HIT_RED = (255, 0, 0)
+AIM_YELLOW = (255, 255, 0)
+
+FLEET_CELLS = 27
+MAIN_TITLE = "Tiremola"
+MENU_CLASS = "#32768"
+
+
+def ship_length(k):
+    return k // 3 + 2
+
+
+def picture_box(k):
+    return (15 + 69 * k, 335) + SHIP_PICTURE_SIZE
+
+
+# Where the nine ships go, in this order: (ship, column, row, vertical, asks), 1-based cells, no
+# two touching along an edge. Where a ship fits both ways the orientation popup must ask (asks),
+# and where the board's edge leaves one way only it must not: 6 goes across and 7 down through the
+# popup's two items, 8, 3, 4 and 5 lie against an edge. Ship 2 is put down first at MOVED_FROM and
+# then picked up again from the board and put down at MOVED_TO.
+PLACEMENTS = [
+    (6, 1, 1, False, True),
+    (7, 1, 3, True, True),
+    (8, 10, 1, True, False),
+    (3, 1, 10, False, False),
+    (4, 5, 10, False, False),
+    (5, 10, 6, True, False),
+    (0, 3, 3, False, True),
+    (1, 6, 3, False, True),
+]
+MOVED_SHIP = 2
+MOVED_FROM = (6, 6, False, True)
+MOVED_TO = (4, 8, False, True)
+
+
+class Failure(Exception):
+    pass
+
+
+def ship_cells(c, r, length, vertical):
+    return [(c, r + i) if vertical else (c + i, r) for i in range(length)]
+
+
+class Frame:
+    """One screenshot of the whole X screen, raw RGB."""
+
+    def __init__(self, data, width, height, taken):
+        self.data = data
+        self.width = width
+        self.height = height
+        self.taken = taken
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def region(self, x, y, w, h):
+        rows = []
+        for yy in range(y, y + h):
+            i = (yy * self.width + x) * 3
+            rows.append(self.data[i:i + 3 * w])
+        return b"".join(rows)
+
+    def colours(self, x, y, w, h):
+        data = self.region(x, y, w, h)
+        return [tuple(data[i:i + 3]) for i in range(0, len(data), 3)]
+
+    def save(self, path):
+        subprocess.run(["convert", "-size", "%dx%d" % (self.width, self.height), "-depth", "8", "rgb:-", path],
+                       input=self.data, check=True)
+
+
+def same_fraction(a, b):
+    """The share of pixels two equally sized regions have in common."""
+    if len(a) != len(b) or not a:
+        return 0.0
+    same = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] == b[i:i + 3])
+    return same / (len(a) // 3)
+
+
+def dark(colour):
+    return sum(colour) < 250
+
+
+class Window:
+    def __init__(self, line):
+        fields = line.split("\t", 6)
+        self.handle = fields[0]
+        self.class_name = fields[1]
+        self.rect = tuple(int(v) for v in fields[2].split(","))
+        self.client_origin = tuple(int(v) for v in fields[3].split(","))
+        self.client_size = tuple(int(v) for v in fields[4].split(","))
+        self.enabled = fields[5] == "1"
+        self.title = fields[6] if len(fields) > 6 else ""
+
+    def __repr__(self):
+        return "%r (%s) at %s" % (self.title, self.class_name, self.rect)
+
+
+class Session:
+    def __init__(self, args):
+        self.args = args
+        self.shots = args.shots
+        os.makedirs(self.shots, exist_ok=True)
+        for name in os.listdir(self.shots):
+            if name.endswith(".png"):
+                os.remove(os.path.join(self.shots, name))
+        geometry = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
+        self.screen = tuple(int(v) for v in geometry.stdout.split())
+        self.game = None
+        self.step_name = "start"
+        self.origin = None
+        self.initial = None
+
+    # --- seeing --------------------------------------------------------------------------------
+
+    def grab(self):
+        taken = time.monotonic()
+        raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], capture_output=True, check=True)
+        width, height = self.screen
+        if len(raw.stdout) != width * height * 3:
+            raise Failure("a screenshot came back with %d bytes" % len(raw.stdout))
+        return Frame(raw.stdout, width, height, taken)
+
+    def windows(self):
+        # The list goes through a file, not a pipe: if this call is what starts the Wine desktop,
+        # the desktop lives on holding whatever output it was given, and a pipe would never close.
+        with tempfile.TemporaryFile() as listing:
+            subprocess.run(["wine", self.args.window_list], stdin=subprocess.DEVNULL, stdout=listing,
+                           stderr=subprocess.DEVNULL, timeout=30, check=True)
+            listing.seek(0)
+            lines = listing.read().decode("utf-8", "replace").splitlines()
+        return [Window(line.rstrip("\r")) for line in lines if line.count("\t") >= 6]
+
+    def find_window(self, title=None, class_name=None):
+        for window in self.windows():
+            if title is not None and window.title != title:
+                continue
+            if class_name is not None and window.class_name != class_name:
+                continue
+            return window
+        return None
+
+    def main_window(self):
+        for window in self.windows():
+            if window.title.startswith(MAIN_TITLE) and window.client_size == CLIENT_SIZE:
+                return window
+        return None
+
+    def wait_for(self, what, check, timeout=10.0, interval=0.05):
+        """Polls check() until it returns something true, and returns that; fails after timeout."""
+        deadline = time.monotonic() + timeout
+        while True:
+            result = check()
+            if result:
+                return result
+            if time.monotonic() > deadline:
+                raise Failure("timed out after %g s waiting for %s" % (timeout, what))
+            time.sleep(interval)
+
+    def wait_for_frame(self, what, check, timeout=10.0):
+        """Takes screenshots until check(frame) holds; returns the frame that showed it."""
+
+        def look():
+            frame = self.grab()
+            return frame if check(frame) else None
+
+        return self.wait_for(what, look, timeout, interval=0.02)
+
+    def screen_point(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def client_region(self, frame, box):
+        x, y = self.screen_point(box[0], box[1])
+        return frame.region(x, y, box[2], box[3])
+
+    def client_colours(self, frame, box):
+        x, y = self.screen_point(box[0], box[1])
+        return frame.colours(x, y, box[2], box[3])
+
+    def cell_box(self, board, c, r):
+        return (board[0] + CELL * c, board[1] + CELL * r, CELL, CELL)
+
+    def cell_state(self, frame, board, c, r):
+        """What a player reads off a cell: water, ship, aim, hit, miss or something else."""
+        x, y, _, _ = self.cell_box(board, c, r)
+        # The inside of the cell, clear of its sunken border.
+        colours = self.client_colours(frame, (x + 4, y + 4, CELL - 8, CELL - 8))
+        total = len(colours)
+        count = {}
+        for colour in colours:
+            count[colour] = count.get(colour, 0) + 1
+        blue, red, yellow, white = (count.get(c_, 0) for c_ in (SHIP_BLUE, HIT_RED, AIM_YELLOW, WHITE))
+        darks = sum(n for colour, n in count.items() if dark(colour))
+        greys = sum(n for colour, n in count.items() if colour[0] == colour[1] == colour[2])
+        if blue > total // 2 and white > 0:
+            return "ship"
+        if yellow > total // 2:
+            return "aim"
+        if red > total // 2:
+            return "hit" if white > 0 else "red"
+        if white == total:
+            return "water"
+        # A miss: a dark mark on white, nothing else in colour.
+        if white > total // 2 and greys == total and darks > 0:
+            return "miss"
+        return "other"
+
+    def board_states(self, frame, board):
+        return {(c, r): self.cell_state(frame, board, c, r) for c in range(1, 11) for r in range(1, 11)}
+
+    def picture_ink(self, frame, k):
+        """Pixels in ship picture k's place in the tray that are not the tray's white."""
+        x, y, w, h = picture_box(k)
+        # The tray is the white status line; the last picture reaches a pixel past its edge.
+        w = min(w, STATUS_LINE[0] + STATUS_LINE[2] - x)
+        return sum(1 for colour in self.client_colours(frame, (x, y, w, h)) if colour != WHITE)
+
+    # --- acting --------------------------------------------------------------------------------
+
+    def mouse(self):
+        shown = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True, check=True)
+        place = dict(line.split("=", 1) for line in shown.stdout.split())
+        return int(place["X"]), int(place["Y"])
+
+    def move(self, x, y):
+        self.move_screen(*self.screen_point(x, y))
+
+    def move_screen(self, sx, sy):
+        # --sync waits for the pointer to arrive; asked to stay where it is, it waits for ages.
+        if self.mouse() != (sx, sy):
+            subprocess.run(["xdotool", "mousemove", "--sync", str(sx), str(sy)], check=True)
+
+    def click(self, x, y):
+        self.move(x, y)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+
+    def click_screen(self, sx, sy):
+        self.move_screen(sx, sy)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+
+    def key(self, name):
+        subprocess.run(["xdotool", "key", name], check=True)
+
+    def cell_centre(self, board, c, r):
+        x, y, w, h = self.cell_box(board, c, r)
+        return x + w // 2, y + h // 2
+
+    # --- bookkeeping ---------------------------------------------------------------------------
+
+    def shot(self, frame, name):
+        path = os.path.join(self.shots, "%s-%s.png" % (self.step_name, name) if name else "%s.png" % self.step_name)
+        frame.save(path)
+        return path
+
+    def alive(self):
+        return self.game is not None and self.game.poll() is None
+
+    def launch(self):
+        self.game = subprocess.Popen(["wine", self.args.exe], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        if self.alive():
+            self.game.kill()
+            self.game.wait(timeout=10)
+
+    # --- the session ---------------------------------------------------------------------------
+
+    def step1_window_appears(self):
+        if self.main_window():
+            raise Failure("a game window is already on the desktop before the game was started: %r"
+                          % self.main_window())
+        self.launch()
+        window = self.wait_for("the game's window (a %dx%d client area titled %r...)" % (CLIENT_SIZE + (MAIN_TITLE,)),
+                               self.main_window, timeout=60, interval=0.25)
+        self.origin = window.client_origin
+        print("main window %r, client area at %s" % (window.title, self.origin))
+        try:
+            self.initial = self.wait_for_frame("the window to paint its layout", self.layout_complete, timeout=30)
+        except Failure:
+            self.layout_complete(self.grab(), report=True)
+            raise
+        self.shot(self.initial, "")
+
+    def layout_complete(self, frame, report=False):
+        problems = []
+
+        def expect(what, colour, x, y):
+            seen = frame.pixel(*self.screen_point(x, y))
+            if seen != colour:
+                problems.append("%s at client (%d, %d) is %s, not %s" % (what, x, y, seen, colour))
+
+        expect("the form's background", FORM_BACKGROUND, 5, 62)
+        expect("the form's background", FORM_BACKGROUND, 635, 325)
+        expect("the form's background", FORM_BACKGROUND, 320, 200)
+        for board, name in ((PLAYER_BOARD, "player's"), (ENEMY_BOARD, "computer's")):
+            for c, r in ((0, 0), (5, 0), (0, 7), (10, 0), (0, 10)):
+                x, y = self.cell_centre(board, c, r)
+                expect("the %s header cell (%d, %d)" % (name, c, r), HEADER_GREY, x - 7, y - 7)
+            for c, r in ((1, 1), (4, 6), (10, 10), (7, 2)):
+                x, y = self.cell_centre(board, c, r)
+                expect("the %s water cell (%d, %d)" % (name, c, r), WHITE, x, y)
+        for x, y in ((START_BUTTON[0] + 10, START_BUTTON[1] + 8), (START_BUTTON[0] + 90, START_BUTTON[1] + 32)):
+            expect("the start button", HIT_RED, x, y)
+        for k in range(9):
+            ink = self.picture_ink(frame, k)
+            if ink < 100:
+                problems.append("ship picture %d shows only %d non-white pixels" % (k, ink))
+        if report and problems:
+            raise Failure("the layout is not as expected: " + "; ".join(problems))
+        return not problems
+
+    def step2_start_too_early(self):
+        before = self.grab()
+        self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+        box = self.wait_for("the 'Attenzione' box", lambda: self.find_window(title="Attenzione"))
+        print("box %r" % box)
+        self.shot(self.grab(), "box")
+        self.key("Return")
+        self.wait_for("the 'Attenzione' box to go after Enter", lambda: self.find_window(title="Attenzione") is None)
+        main = self.main_window()
+        if not main or not main.enabled:
+            raise Failure("the main window does not take input after the box went: %r" % main)
+        left, top, right, bottom = box.rect
+        where = (left, top, right - left, bottom - top)
+        after = self.wait_for_frame("the game to show again where the box was",
+                                    lambda f: f.region(*where) == before.region(*where), timeout=5)
+        self.shot(after, "")
+
+    def pick_picture(self, k):
+        x, y, w, h = picture_box(k)
+        self.click(x + w // 2, y + h // 2)
+
+    def follow_to(self, k, x, y, what):
+        """Moves the mouse to client (x, y) and waits until ship picture k trails it there."""
+        self.move(x, y)
+        home = self.client_region(self.initial, picture_box(k))
+        w, h = SHIP_PICTURE_SIZE
+
+        def following(frame):
+            here = self.client_region(frame, (x + DRAG_TRAIL, y + DRAG_TRAIL, w, h))
+            return same_fraction(here, home) > 0.9 and self.picture_ink(frame, k) == 0
+
+        return self.wait_for_frame("ship picture %d to follow the mouse %s" % (k, what), following, timeout=5)
+
+    def choose_popup_item(self, index, count):
+        """Chooses item 'index' of the popup menu showing now, with the mouse."""
+        menu = self.wait_for("the orientation popup", lambda: self.find_window(class_name=MENU_CLASS), timeout=5)
+        left, top, right, bottom = menu.rect
+        mouse = self.mouse()
+        print("  popup %r, the mouse at %s" % (menu, mouse))
+        # It opens where the mouse is, not somewhere else on the screen.
+        gap_x = max(left - mouse[0], 0, mouse[0] - right)
+        gap_y = max(top - mouse[1], 0, mouse[1] - bottom)
+        if max(gap_x, gap_y) > 5:
+            raise Failure("the popup %r opened away from the mouse at %s" % (menu, mouse))
+        x = (left + right) // 2
+        y = top + (bottom - top) * (2 * index + 1) // (2 * count)
+        self.move_screen(x, y)
+        probe = right - 6
+
+        def highlighted(frame):
+            # The item under the mouse is drawn in the selection colour from edge to edge.
+            band = [yy for yy in range(top + 1, bottom - 1) if frame.pixel(probe, yy) not in (WHITE, frame.pixel(
+                probe, top))]
+            return band and band[0] <= y <= band[-1]
+
+        self.wait_for_frame("popup item %d to be highlighted under the mouse" % index, highlighted, timeout=5)
+        self.click_screen(x, y)
+        self.wait_for("the popup to close", lambda: self.find_window(class_name=MENU_CLASS) is None, timeout=5)
+
+    def drop(self, k, c, r, vertical, asks):
+        """With ship picture k following the mouse, puts it down at cell (c, r); the orientation
+        popup must come up if and only if 'asks'."""
+        x, y = self.cell_centre(PLAYER_BOARD, c, r)
+        self.follow_to(k, x, y, "over cell (%d, %d)" % (c, r))
+        subprocess.run(["xdotool", "click", "1"], check=True)
+        cells = ship_cells(c, r, ship_length(k), vertical)
+        placed = lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "ship" for cell in cells)
+        popped = None
+
+        def outcome():
+            nonlocal popped
+            popped = self.find_window(class_name=MENU_CLASS)
+            return popped or placed(self.grab())
+
+        self.wait_for("ship %d to be placed at %s, or the orientation popup" % (k, cells), outcome, timeout=5)
+        if popped and not asks:
+            raise Failure("ship %d dropped at (%d, %d), where only one way fits, brought up the orientation popup"
+                          % (k, c, r))
+        if asks and not popped:
+            raise Failure("ship %d dropped at (%d, %d), where it fits both ways, was placed without asking"
+                          % (k, c, r))
+        if popped:
+            self.shot(self.grab(), "popup-ship%d" % k)
+            self.choose_popup_item(1 if vertical else 0, 2)
+        try:
+            self.wait_for_frame("ship %d's cells %s to turn blue" % (k, cells), placed, timeout=5)
+        except Failure as failure:
+            states = self.board_states(self.grab(), PLAYER_BOARD)
+            shown = sorted(cell for cell, state in states.items() if state == "ship")
+            raise Failure("%s; the player's board shows ship cells at %s" % (failure, shown))
+        return self.wait_for_frame("ship picture %d to leave the tray once the ship is placed" % k,
+                                   lambda f: self.picture_ink(f, k) == 0, timeout=5)
+
+    def step3_place_fleet(self):
+        for k, c, r, vertical, asks in PLACEMENTS:
+            began = time.monotonic()
+            self.pick_picture(k)
+            self.drop(k, c, r, vertical, asks)
+            print("  ship %d (%d cells) placed at (%d, %d) %s in %.1f s"
+                  % (k, ship_length(k), c, r, "down" if vertical else "across", time.monotonic() - began))
+        # Ship 2 goes down once, is picked up again from the board and put down elsewhere.
+        c, r, vertical, asks = MOVED_FROM
+        self.pick_picture(MOVED_SHIP)
+        frame = self.drop(MOVED_SHIP, c, r, vertical, asks)
+        self.shot(frame, "before-move")
+        old = ship_cells(c, r, ship_length(MOVED_SHIP), vertical)
+        self.click(*self.cell_centre(PLAYER_BOARD, *old[-1]))
+        lifted = self.wait_for_frame("ship %d's cells %s to clear when it is picked up" % (MOVED_SHIP, old),
+                                     lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "water" for cell in old),
+                                     timeout=5)
+        self.shot(lifted, "picked-up")
+        self.follow_to(MOVED_SHIP, *self.cell_centre(PLAYER_BOARD, 5, 7), "after it was picked up")
+        self.drop(MOVED_SHIP, *MOVED_TO)
+
+        frame = self.grab()
+        self.fleet = set()
+        for k, c, r, vertical, _ in PLACEMENTS + [(MOVED_SHIP,) + MOVED_TO]:
+            self.fleet.update(ship_cells(c, r, ship_length(k), vertical))
+        states = self.board_states(frame, PLAYER_BOARD)
+        wrong = {cell: state for cell, state in states.items() if state != ("ship" if cell in self.fleet else "water")}
+        if wrong:
+            raise Failure("the player's board does not show the fleet as placed; cells not as expected: %s" % wrong)
+        inked = [k for k in range(9) if self.picture_ink(frame, k) != 0]
+        if inked:
+            raise Failure("ship pictures %s are still in the tray with all ships placed" % inked)
+        self.shot(frame, "")
+
+    def step4_shoot(self):
+        status_before = self.client_region(self.grab(), STATUS_LINE)
+        button_start = self.client_region(self.initial, START_CAPTION)
+        self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+        frame = self.wait_for_frame("the start button's caption to change",
+                                    lambda f: self.client_region(f, START_CAPTION) != button_start, timeout=5)
+        if self.find_window(title="Attenzione"):
+            raise Failure("the 'Attenzione' box came up with every ship placed")
+        status_started = self.wait_for_frame(
+            "the status line to show text", lambda f: self.client_region(f, STATUS_LINE) != status_before, timeout=5)
+        self.shot(status_started, "started")
+        status_started = self.client_region(status_started, STATUS_LINE)
+
+        targets = [(c, r) for c in range(1, 11) for r in range(1, 11)]
+        random.Random(os.getpid()).shuffle(targets)
+        self.hits = []
+        status = status_started
+        for c, r in targets:
+            self.shot_time = time.monotonic()
+            self.click(*self.cell_centre(ENEMY_BOARD, c, r))
+            frame = self.wait_for_frame(
+                "the computer's cell (%d, %d) to show a hit or a miss" % (c, r),
+                lambda f: self.cell_state(f, ENEMY_BOARD, c, r) in ("hit", "miss"), timeout=5)
+            result = self.cell_state(frame, ENEMY_BOARD, c, r)
+            print("  shot at (%d, %d): %s" % (c, r, result))
+            # The status line answers the shot at once, well before the computer moves: a hit
+            # says so instead of the opening line, and a miss says something new again.
+            earlier = [status_started] if result == "hit" else [status_started, status]
+            frame = self.wait_for_frame(
+                "the status line to tell of the %s" % result,
+                lambda f: self.client_region(f, STATUS_LINE) not in earlier, timeout=1.5)
+            status = self.client_region(frame, STATUS_LINE)
+            if result == "miss":
+                self.miss = (c, r)
+                break
+            self.hits.append((c, r))
+        states = self.board_states(frame, ENEMY_BOARD)
+        for cell in self.hits:
+            if states[cell] != "hit":
+                raise Failure("the hit at %s no longer shows as a hit but as %s" % (cell, states[cell]))
+        if states[self.miss] != "miss":
+            raise Failure("the miss at %s shows as %s" % (self.miss, states[self.miss]))
+        self.shot(frame, "")
+
+    def step5_computer_turn(self):
+        aimed = {}
+
+        def aim(frame):
+            for cell, state in self.board_states(frame, PLAYER_BOARD).items():
+                if state == "aim":
+                    aimed["cell"] = cell
+                    return True
+            return False
+
+        frame = self.wait_for_frame("the computer's yellow aim on the player's board", aim, timeout=10)
+        aim_delay = frame.taken - self.shot_time
+        cell = aimed["cell"]
+        self.shot(frame, "aim")
+        frame = self.wait_for_frame("the aimed cell %s to show the computer's hit or miss" % (cell,),
+                                    lambda f: self.cell_state(f, PLAYER_BOARD, *cell) in ("hit", "miss"), timeout=10)
+        result_delay = frame.taken - (self.shot_time + aim_delay)
+        result = self.cell_state(frame, PLAYER_BOARD, *cell)
+        print("  computer aimed at %s %.2f s after the player's miss, %s %.2f s later"
+              % (cell, aim_delay, result, result_delay))
+        expected = "hit" if cell in self.fleet else "miss"
+        if result != expected:
+            raise Failure("the computer's shot at %s, %s, shows as %s"
+                          % (cell, "a ship's cell" if cell in self.fleet else "water", result))
+        for what, delay in (("the aim", aim_delay), ("the result", result_delay)):
+            if not 1.0 <= delay <= 6.0:
+                raise Failure("%s came after %.2f s, not after about two seconds" % (what, delay))
+        self.shot(frame, "")
+
+    def step6_abandon(self):
+        button_start = self.client_region(self.initial, START_CAPTION)
+        if self.client_region(self.grab(), START_CAPTION) == button_start:
+            raise Failure("the start button still reads as at the start before abandoning")
+        self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+
+        def revealed(frame):
+            states = self.board_states(frame, ENEMY_BOARD)
+            return sum(1 for state in states.values() if state in ("hit", "red")) == FLEET_CELLS
+
+        try:
+            frame = self.wait_for_frame("the computer's %d ship cells to show in red" % FLEET_CELLS, revealed, 5)
+        except Failure:
+            states = self.board_states(self.grab(), ENEMY_BOARD)
+            red = sorted(cell for cell, state in states.items() if state in ("hit", "red"))
+            raise Failure("after abandoning, the computer's board shows %d red cells, not %d: %s"
+                          % (len(red), FLEET_CELLS, red))
+        states = self.board_states(frame, ENEMY_BOARD)
+        for cell in self.hits:
+            if states[cell] != "hit":
+                raise Failure("the hit at %s no longer shows its mark after abandoning" % (cell,))
+        frame = self.wait_for_frame("the start button to read 'Inizia' again (as in the first screenshot)",
+                                    lambda f: self.client_region(f, START_CAPTION) == button_start, timeout=5)
+        self.shot(frame, "")
+
+    def step7_about_box(self):
+        self.click(INFO_BUTTON[0] + 50, INFO_BUTTON[1] + 20)
+        box = self.wait_for("the about box 'Info...'", lambda: self.find_window(title="Info..."))
+        print("  about box %r" % box)
+        self.shot(self.grab(), "open")
+        self.key("Escape")
+        self.wait_for("the about box to close on Escape", lambda: self.find_window(title="Info...") is None, 5)
+        def main_enabled():
+            main = self.main_window()
+            return main is not None and main.enabled
+
+        self.wait_for("the main window to take input again", main_enabled, timeout=5)
+        self.shot(self.grab(), "")
+
+    def open_exit_item(self):
+        """Opens 'File' in the menu bar with the mouse and chooses its item 'Esci'."""
+        frame = self.grab()
+        main = self.main_window()
+        # The menu bar lies between the title bar and the client area; its first word is 'File'.
+        left, top, right, _ = main.rect
+        ox, oy = main.client_origin
+        word = None
+        for y in range(oy - 12, oy - 2):
+            columns = [x for x in range(ox, ox + 80) if dark(frame.pixel(x, y))]
+            if columns:
+                first = [columns[0]]
+                for x in columns[1:]:
+                    if x - first[-1] > 6:
+                        break
+                    first.append(x)
+                word = (first[0] + first[-1]) // 2, y
+                break
+        if not word:
+            raise Failure("no menu bar text found above the client area")
+        self.click_screen(*word)
+        menu = self.wait_for("the 'File' menu to drop down", lambda: self.find_window(class_name=MENU_CLASS), 5)
+        self.shot(self.grab(), "menu")
+        l, t, r, b = menu.rect
+        self.click_screen((l + r) // 2, (t + b) // 2)
+        return self.wait_for("the 'Uscita' box", lambda: self.find_window(title="Uscita"), 5)
+
+    def box_buttons(self, box):
+        """The two buttons of a question box, left to right, found by their captions' ink."""
+        frame = self.grab()
+        ox, oy = box.client_origin
+        w, h = box.client_size
+        inked = sorted({x for x in range(ox, ox + w) for y in range(oy + h * 11 // 20, oy + h)
+                        if dark(frame.pixel(x, y))})
+        groups = []
+        for x in inked:
+            if groups and x - groups[-1][-1] <= 12:
+                groups[-1].append(x)
+            else:
+                groups.append([x])
+        if len(groups) != 2:
+            raise Failure("the box %r does not show two buttons (found %d)" % (box, len(groups)))
+        ys = [y for y in range(oy + h * 11 // 20, oy + h) if any(dark(frame.pixel(x, y)) for x in groups[1])]
+        return [((g[0] + g[-1]) // 2, (ys[0] + ys[-1]) // 2) for g in groups]
+
+    def step8_exit(self):
+        box = self.open_exit_item()
+        print("  question box %r" % box)
+        self.shot(self.grab(), "asked")
+        yes, no = self.box_buttons(box)
+        self.click_screen(*no)
+        self.wait_for("the 'Uscita' box to go after No", lambda: self.find_window(title="Uscita") is None, 5)
+        # Answering No keeps the game: its window stays for a while and takes input.
+        deadline = time.monotonic() + 1.5
+        while time.monotonic() < deadline:
+            main = self.main_window()
+            if not self.alive() or not main:
+                raise Failure("the game went away after answering No")
+            time.sleep(0.25)
+        if not main.enabled:
+            raise Failure("the main window does not take input after answering No")
+        self.shot(self.grab(), "stayed")
+
+        box = self.open_exit_item()
+        yes, no = self.box_buttons(box)
+        self.click_screen(*yes)
+        self.wait_for("the game to end after Yes", lambda: not self.alive(), timeout=10)
+        code = self.game.returncode
+        print("  the game ended with exit code %d" % code)
+        self.shot(self.grab(), "")
+        if code != 0:
+            raise Failure("the game ended with exit code %d" % code)
+
+    def run(self):
+        steps = [
+            ("01-window", self.step1_window_appears),
+            ("02-start-too-early", self.step2_start_too_early),
+            ("03-place-fleet", self.step3_place_fleet),
+            ("04-shoot", self.step4_shoot),
+            ("05-computer-turn", self.step5_computer_turn),
+            ("06-abandon", self.step6_abandon),
+            ("07-about", self.step7_about_box),
+            ("08-exit", self.step8_exit),
+        ]
+        began = time.monotonic()
+        try:
+            for name, step in steps:
+                self.step_name = name
+                started = time.monotonic()
+                print("step %s" % name, flush=True)
+                step()
+                print("step %s passed in %.1f s" % (name, time.monotonic() - started), flush=True)
+        except Exception as failure:  # whatever went wrong, say in which step and show the screen
+            picture = None
+            try:
+                picture = self.shot(self.grab(), "FAILED")
+            except Exception as grab_failure:  # the screen itself may be gone
+                print("could not save a screenshot: %s" % grab_failure)
+            print("FAILED at step %s: %s" % (self.step_name, failure), flush=True)
+            if picture:
+                print("look at %s" % picture, flush=True)
+            self.stop()
+            return 1
+        print("session passed in %.1f s; screenshots in %s" % (time.monotonic() - began, self.shots))
+        return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exe", required=True, help="Tiremola.exe")
+    parser.add_argument("--window-list", required=True, help="window_list.exe, the observer of the Wine desktop")
+    parser.add_argument("--shots", required=True, help="folder for the screenshots of every step")
+    args = parser.parse_args()
+    for name in ("DISPLAY", "WINEPREFIX"):
+        if not os.environ.get(name):
+            sys.exit("%s is not set: run this through ./test.sh" % name)
+    session = Session(args)
+    try:
+        return session.run()
+    finally:
+        session.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,265 @@
+#include "GameFixture.h"
+
+#include "FormAbout.h"
+#include "Image.h"
+#include "Label.h"
+#include "PanelChildren.h"
+#include "Product.h"
+#include "TextBox.h"
+
+#include <functional>
+
+using namespace MyGame;
+using GameTest::seams;
+using TestSupport::Canvas;
+using TestSupport::EventLog;
+using TestSupport::PumpMessages;
+using TorUtility::FormAbout;
+
+namespace {
+
+constexpr COLORREF linkBlue = RGB(0, 0, 255);
+
+EventLog log;
+WNDPROC noticeProc = nullptr;
+
+// Stands in front of the notice's own edit procedure, noting each character that reaches it.
+LRESULT CALLBACK NoticeRecorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHAR)
+        log.Record("edit " + std::to_string(wParam));
+    return CallWindowProcW(noticeProc, window, message, wParam, lParam);
+}
+
+// Where a window lies in the client area of another, as left, top, right, bottom.
+RECT PlaceIn(HWND window, HWND container)
+{
+    RECT box{};
+    GetWindowRect(window, &box);
+    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+RECT Box(int left, int top, int width, int height)
+{
+    return RECT{left, top, left + width, top + height};
+}
+
+// Top-level windows of this thread captioned like the about box.
+int OpenAboutWindows()
+{
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            wchar_t caption[32] = {};
+            GetWindowTextW(window, caption, 32);
+            *reinterpret_cast<int*>(found) += std::wstring(caption) == L"Info..." && IsWindowVisible(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+class AboutBoxTest : public GameTest::GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        log.Clear();
+    }
+
+    FormAbout& About() { return *Game().aboutBox; }
+
+    // The box is open and the game waits for it.
+    ::testing::AssertionResult IsOpen()
+    {
+        if (!Game().aboutBox || !IsWindow(About().handle) || !About().created)
+            return ::testing::AssertionFailure() << "no about window";
+        if (IsWindowEnabled(Game().handle))
+            return ::testing::AssertionFailure() << "the game takes input";
+        if (Game().companion != Game().aboutBox)
+            return ::testing::AssertionFailure() << "the game's companion is not the box";
+        return ::testing::AssertionSuccess();
+    }
+
+    // The box is gone and the game has its input back.
+    ::testing::AssertionResult IsClosedAndGameFree(HWND box)
+    {
+        if (IsWindow(box) || About().created)
+            return ::testing::AssertionFailure() << "the about window is still there";
+        if (!IsWindowEnabled(Game().handle))
+            return ::testing::AssertionFailure() << "the game is still disabled";
+        if (Game().companion)
+            return ::testing::AssertionFailure() << "the game still has a companion";
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(AboutBoxTest, ContentIsLaidOutForAClientAreaOf600By300)
+{
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    HWND box = About().handle;
+
+    RECT client{};
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 300);
+
+    EXPECT_EQ(PlaceIn(About().frame->handle, box), Box(10, 10, 184, 280));
+    // The picture is given a slot of 164 x 50 at (5, 5) in the frame; the control that shows it
+    // takes the size of the bitmap itself, which is one column narrower.
+    EXPECT_EQ(About().logo->width, 164);
+    EXPECT_EQ(About().logo->height, 50);
+    BITMAP picture{};
+    ASSERT_TRUE(GetObjectW(About().logo->bitmap, sizeof picture, &picture));
+    EXPECT_EQ(PlaceIn(About().logo->handle, About().frame->handle), Box(5, 5, picture.bmWidth, picture.bmHeight));
+    EXPECT_EQ(PlaceIn(About().titleLabel->handle, box), Box(209, 10, 381, 25));
+    EXPECT_EQ(PlaceIn(About().bylineLabel->handle, box).left, 209);
+    EXPECT_EQ(PlaceIn(About().bylineLabel->handle, box).top, 35);
+    EXPECT_EQ(PlaceIn(About().webLink->handle, box), Box(209, 55, 150, 22));
+    EXPECT_EQ(PlaceIn(About().mailLink->handle, box), Box(369, 55, 150, 22));
+    EXPECT_EQ(PlaceIn(About().noticeBox->handle, box), Box(209, 85, 381, 155));
+    EXPECT_EQ(PlaceIn(About().okButton->handle, box), Box(359, 250, 80, 25));
+    EXPECT_EQ(About().okButton->GetText(), "OK");
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(About().okButton->handle));
+
+    EXPECT_EQ(About().titleLabel->GetText(), std::string(productName) + " " + productVersion);
+    EXPECT_EQ(About().bylineLabel->GetText(), copyrightNotice);
+    LOGFONTW titleFont{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(About().titleLabel->handle, WM_GETFONT, 0, 0)), sizeof titleFont,
+               &titleFont);
+    EXPECT_EQ(titleFont.lfWeight, FW_BOLD);
+
+    const auto noticeStyle = static_cast<DWORD>(GetWindowLongW(About().noticeBox->handle, GWL_STYLE));
+    EXPECT_TRUE(noticeStyle & ES_MULTILINE);
+    EXPECT_TRUE(noticeStyle & ES_READONLY);
+    EXPECT_TRUE(noticeStyle & WS_VSCROLL);
+    EXPECT_GT(SendMessageW(About().noticeBox->handle, EM_GETLINECOUNT, 0, 0), 1) << "the notice runs over lines";
+
+    wchar_t caption[32] = {};
+    GetWindowTextW(box, caption, 32);
+    EXPECT_STREQ(caption, L"Info...");
+    const auto style = static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE));
+    const auto extended = static_cast<DWORD>(GetWindowLongW(box, GWL_EXSTYLE));
+    EXPECT_TRUE(extended & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(extended & WS_EX_DLGMODALFRAME);
+    EXPECT_FALSE(extended & WS_EX_TOPMOST);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+
+    // Centred as it is shown, frame included, not as the 600 x 300 it was placed for before
+    // the platform added the frame.
+    RECT outer{};
+    GetWindowRect(box, &outer);
+    const int centredLeft = (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2;
+    const int centredTop = (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2;
+    EXPECT_NEAR(outer.left, centredLeft, 1);
+    EXPECT_NEAR(outer.top, centredTop, 1);
+}
+
+TEST_F(AboutBoxTest, LinksAreBlueLeftAlignedUnderAHandAndOpenThroughTheShell)
+{
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    RedrawWindow(About().handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(About().webLink->GetText(), homePage);
+    EXPECT_EQ(About().mailLink->GetText(), "info@tiremola.test");
+    for (TorUtility::CellControl* link : {About().webLink, About().mailLink}) {
+        EXPECT_EQ(link->textColor, static_cast<std::int32_t>(linkBlue));
+        EXPECT_EQ(link->textAlign, 0);
+        const RECT ink = Canvas::Capture(link->handle)->Bounds(linkBlue);
+        EXPECT_LE(ink.left, 1) << link->GetText() << " starts at the left edge";
+        EXPECT_GT(ink.right, 100) << link->GetText();
+        SetCursor(nullptr);
+        SendMessageW(link->handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(static_cast<HWND>(link->handle)),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND)) << link->GetText();
+    }
+
+    for (TorUtility::CellControl* link : {About().webLink, About().mailLink})
+        SendMessageW(link->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(seams.opened, (std::vector<std::string>{homePage, "mailto:info@tiremola.test"}));
+    EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
+}
+
+TEST_F(AboutBoxTest, MailAddressTurnsEachWebPrefixIntoInfoAt)
+{
+    Game().OpenAboutBox();
+    const struct {
+        const char* web;
+        const char* mail;
+    } cases[] = {{"http://www.tiremola.test", "info@tiremola.test"},
+                 {"tiremola.test", "tiremola.test"},
+                 {"https://www.tiremola.test", "https://www.tiremola.test"},
+                 {"http://www.a.example/http://www.b.example", "info@a.example/info@b.example"}};
+    for (const auto& c : cases) {
+        About().webAddress = c.web;
+        EXPECT_EQ(About().MailAddress(), c.mail) << c.web;
+    }
+}
+
+TEST_F(AboutBoxTest, EveryWayOfClosingGivesTheGameItsInputBack)
+{
+    const struct {
+        const char* way;
+        std::function<void(FormAbout&)> close;
+    } ways[] = {
+        {"Enter", [](FormAbout& about) { SendMessageW(about.noticeBox->handle, WM_CHAR, VK_RETURN, 0); }},
+        {"Escape", [](FormAbout& about) { SendMessageW(about.noticeBox->handle, WM_CHAR, VK_ESCAPE, 0); }},
+        {"OK reported", [](FormAbout& about) {
+             SendMessageW(about.handle, WM_COMMAND, MAKEWPARAM(about.okButton->id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(static_cast<HWND>(about.okButton->handle)));
+         }},
+        {"OK clicked", [](FormAbout& about) { SendMessageW(about.okButton->handle, BM_CLICK, 0, 0); }},
+        {"close box", [](FormAbout& about) { SendMessageW(about.handle, WM_CLOSE, 0, 0); }},
+    };
+    for (const auto& way : ways) {
+        Click(Game().infoButton);
+        ASSERT_TRUE(IsOpen()) << way.way;
+        HWND box = About().handle;
+        way.close(About());
+        PumpMessages();
+        EXPECT_TRUE(IsClosedAndGameFree(box)) << way.way;
+    }
+}
+
+TEST_F(AboutBoxTest, NoticeLetsOrdinaryCharactersThroughAndSwallowsTheClosingOnes)
+{
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    HWND notice = About().noticeBox->handle;
+    const std::string text = About().noticeBox->GetText();
+    noticeProc = About().noticeBox->previousProc;
+    About().noticeBox->previousProc = NoticeRecorder;
+
+    for (WPARAM character : {WPARAM{'a'}, WPARAM{' '}}) {
+        log.Record("send " + std::to_string(character));
+        SendMessageW(notice, WM_CHAR, character, 0);
+    }
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(About().noticeBox->GetText(), text) << "the notice is read-only";
+    log.Record("send 27");
+    EXPECT_EQ(SendMessageW(notice, WM_CHAR, VK_ESCAPE, 0), 1);
+    EXPECT_TRUE(log.Matches({"send 97", "edit 97", "send 32", "edit 32", "send 27"}));
+    EXPECT_FALSE(IsWindow(notice));
+}
+
+TEST_F(AboutBoxTest, OpeningItAgainReplacesTheOpenBox)
+{
+    Click(Game().infoButton);
+    HWND first = About().handle;
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    EXPECT_NE(static_cast<HWND>(About().handle), first);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(OpenAboutWindows(), 1);
+    HWND second = About().handle;
+    SendMessageW(About().okButton->handle, BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsClosedAndGameFree(second));
+    EXPECT_EQ(OpenAboutWindows(), 0);
+}
+
+}

@@ -1,0 +1,273 @@
+#include "Drawing.h"
+#include "TestSupport.h"
+
+#include <string>
+
+using namespace TorUtility;
+using TestSupport::Canvas;
+using TestSupport::MakePicture;
+using TestSupport::Owned;
+
+namespace {
+
+constexpr COLORREF white = RGB(255, 255, 255);
+constexpr COLORREF red = RGB(220, 20, 30);
+constexpr COLORREF blue = RGB(20, 40, 200);
+
+// A canvas and a drawing pass attached to it.
+struct Sheet {
+    Sheet(int width, int height, COLORREF fill) : canvas(width, height, fill), drawing(nullptr)
+    {
+        drawing.AttachDC(canvas.dc);
+    }
+
+    Canvas canvas;
+    Drawing drawing;
+};
+
+int PixelsThatDiffer(const Canvas& a, const Canvas& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            differing += a.Pixel(x, y) != b.Pixel(x, y);
+    return differing;
+}
+
+TEST(DrawingBoxes, FillLeavesTheLastColumnAndRowUntouched)
+{
+    Sheet sheet(30, 30, white);
+    sheet.drawing.FillBox(2, 3, 10, 8, red);
+    EXPECT_EQ(sheet.canvas.Count(red), 9 * 7);
+    const RECT filled = sheet.canvas.Bounds(red);
+    EXPECT_EQ(filled.left, 2);
+    EXPECT_EQ(filled.top, 3);
+    EXPECT_EQ(filled.right, 11) << "column x + w - 1 is left to what was there";
+    EXPECT_EQ(filled.bottom, 10) << "row y + h - 1 is left to what was there";
+}
+
+TEST(DrawingBoxes, OutlineRunsFromTheFirstToTheLastColumnAndRowWithTheInsideUntouched)
+{
+    Sheet sheet(30, 30, white);
+    sheet.drawing.DrawOutline(2, 3, 10, 8, blue);
+    const RECT outline = sheet.canvas.Bounds(blue);
+    EXPECT_EQ(outline.left, 2);
+    EXPECT_EQ(outline.top, 3);
+    EXPECT_EQ(outline.right, 12);
+    EXPECT_EQ(outline.bottom, 11);
+    EXPECT_EQ(sheet.canvas.Count(blue), 2 * 10 + 2 * 6);
+    EXPECT_EQ(sheet.canvas.Count(white, RECT{3, 4, 11, 10}), 8 * 6);
+}
+
+// A 4 x 4 picture: the left half pure black, the right half coloured, with one almost-black
+// pixel that must be drawn like any other colour.
+COLORREF Checker(int x, int y)
+{
+    if (x == 1 && y == 1)
+        return RGB(1, 0, 0);
+    return x < 2 ? RGB(0, 0, 0) : RGB(10, 200, 30);
+}
+
+struct DestinationColours {
+    const char* name;
+    COLORREF text;
+    COLORREF background;
+};
+
+class MaskedDrawing : public ::testing::TestWithParam<DestinationColours> {};
+
+TEST_P(MaskedDrawing, PureBlackIsTransparentWhateverTheDestinationsColours)
+{
+    constexpr COLORREF ground = RGB(50, 60, 70);
+    Sheet sheet(12, 12, ground);
+    SetTextColor(sheet.canvas.dc, GetParam().text);
+    SetBkColor(sheet.canvas.dc, GetParam().background);
+    Owned<HBITMAP> picture(MakePicture(4, 4, Checker));
+
+    sheet.drawing.DrawMasked(5, 6, 0, 0, picture);
+
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inside = x >= 5 && x < 9 && y >= 6 && y < 10;
+            const COLORREF expected = inside && Checker(x - 5, y - 6) != RGB(0, 0, 0) ? Checker(x - 5, y - 6) : ground;
+            ASSERT_EQ(sheet.canvas.Pixel(x, y), expected) << "at " << x << "," << y;
+        }
+    EXPECT_EQ(GetTextColor(sheet.canvas.dc), GetParam().text);
+    EXPECT_EQ(GetBkColor(sheet.canvas.dc), GetParam().background);
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinations, MaskedDrawing,
+                         ::testing::Values(DestinationColours{"BlackOnWhite", RGB(0, 0, 0), RGB(255, 255, 255)},
+                                           DestinationColours{"WhiteOnBlack", RGB(255, 255, 255), RGB(0, 0, 0)},
+                                           DestinationColours{"RedOnGreen", RGB(255, 0, 0), RGB(0, 255, 0)}),
+                         [](const ::testing::TestParamInfo<DestinationColours>& info) { return info.param.name; });
+
+TEST(DrawingPictures, PictureIsStretchedOnlyWhenBothSidesAreGiven)
+{
+    // 2 x 2: black, red / blue, black.
+    Owned<HBITMAP> picture(MakePicture(2, 2, [](int x, int y) { return x == y ? RGB(0, 0, 0) : x ? red : blue; }));
+
+    Sheet stretched(10, 10, white);
+    stretched.drawing.DrawMasked(1, 1, 8, 6, picture);
+    EXPECT_EQ(stretched.canvas.Bounds(red), (RECT{5, 1, 9, 4}));
+    EXPECT_EQ(stretched.canvas.Bounds(blue), (RECT{1, 4, 5, 7}));
+    EXPECT_EQ(stretched.canvas.Count(red), 12);
+
+    for (const SIZE box : {SIZE{8, 0}, SIZE{0, 6}, SIZE{0, 0}}) {
+        Sheet natural(10, 10, white);
+        natural.drawing.DrawMasked(1, 1, box.cx, box.cy, picture);
+        EXPECT_EQ(natural.canvas.Bounds(red), (RECT{2, 1, 3, 2})) << box.cx << " x " << box.cy;
+        EXPECT_EQ(natural.canvas.Bounds(blue), (RECT{1, 2, 2, 3})) << box.cx << " x " << box.cy;
+    }
+}
+
+class DrawingText : public ::testing::Test {
+protected:
+    FontSpec font{"Tahoma", 20};
+};
+
+TEST_F(DrawingText, ZeroSizedBoxWritesAtThePointWhateverTheAlignment)
+{
+    Canvas reference(120, 40, white);
+    SelectObject(reference.dc, font.GetFont());
+    SetBkMode(reference.dc, TRANSPARENT);
+    SetTextColor(reference.dc, red);
+    TextOutW(reference.dc, 30, 7, L"Wave", 4);
+    ASSERT_GT(reference.Count(red), 0);
+
+    for (int align : {0, 1, 2})
+        for (const SIZE box : {SIZE{0, 30}, SIZE{90, 0}}) {
+            Sheet sheet(120, 40, white);
+            sheet.drawing.DrawString(30, 7, box.cx, box.cy, std::wstring(L"Wave"), align, red, &font);
+            EXPECT_EQ(PixelsThatDiffer(sheet.canvas, reference), 0)
+                << "align " << align << ", box " << box.cx << " x " << box.cy;
+        }
+}
+
+TEST_F(DrawingText, AlignmentPlacesTheLineInItsBox)
+{
+    // The box runs from x = 10 to x = 210.
+    const TestSupport::TextInk measured = TestSupport::MeasureInk(font.GetFont(), L"HIH");
+    const int expectedLeft[] = {10, 210 - measured.advance, 10 + (200 - measured.advance) / 2};
+    for (int align : {0, 1, 2}) {
+        Sheet sheet(240, 40, white);
+        sheet.drawing.DrawString(10, 5, 200, 30, std::string("HIH"), align, red, &font);
+        const RECT ink = sheet.canvas.BoundsApartFrom(white);
+        EXPECT_EQ(ink.left, expectedLeft[align] + measured.ink.left) << "align " << align;
+        EXPECT_EQ(ink.top, 5 + measured.ink.top) << "align " << align;
+    }
+}
+
+TEST_F(DrawingText, CarriageReturnLineFeedStartsANewLine)
+{
+    Sheet sheet(100, 100, white);
+    const int line = sheet.drawing.LineHeight(&font);
+    sheet.drawing.DrawString(0, 0, 100, 100, std::string("H\r\nH"), 0, red, &font);
+    const RECT ink = sheet.canvas.BoundsApartFrom(white);
+    EXPECT_GT(sheet.canvas.Count(red, RECT{0, 0, 100, line}), 0);
+    EXPECT_GT(sheet.canvas.Count(red, RECT{0, line, 100, 2 * line}), 0);
+    EXPECT_LT(ink.right, 20) << "the second H starts the line again at the left";
+}
+
+TEST_F(DrawingText, TextIsCutAfter1023CodeUnits)
+{
+    // 511 line breaks take 1022 code units, so "B" is the 1023rd and the last one drawn.
+    std::wstring breaks;
+    for (int i = 0; i < 511; ++i)
+        breaks += L"\r\n";
+    Sheet probe(1, 1, white);
+    const int line = probe.drawing.LineHeight(&font);
+    const int height = 513 * line;
+
+    Sheet kept(60, height, white);
+    kept.drawing.DrawString(0, 0, 60, height, breaks + L"B", 0, red, &font);
+    EXPECT_GE(kept.canvas.BoundsApartFrom(white).top, 511 * line) << "the 1023rd code unit is drawn";
+
+    Sheet cut(60, height, white);
+    cut.drawing.DrawString(0, 0, 60, height, breaks + L"BWWW", 0, red, &font);
+    EXPECT_EQ(PixelsThatDiffer(cut.canvas, kept.canvas), 0);
+}
+
+TEST_F(DrawingText, InkIsTheColourAskedForAndTheDeviceContextKeepsItsOwn)
+{
+    FontSpec bold("Tahoma", 28);
+    bold.bold = true;
+    Sheet sheet(120, 40, white);
+    SetTextColor(sheet.canvas.dc, blue);
+    HGDIOBJ selected = GetCurrentObject(sheet.canvas.dc, OBJ_FONT);
+    sheet.drawing.DrawString(0, 0, 120, 40, std::string("HM"), 0, red, &bold);
+    EXPECT_GT(sheet.canvas.Count(red), 20);
+    EXPECT_EQ(sheet.canvas.Count(blue), 0);
+    EXPECT_EQ(GetTextColor(sheet.canvas.dc), blue);
+    EXPECT_EQ(GetCurrentObject(sheet.canvas.dc, OBJ_FONT), selected);
+}
+
+TEST(DrawingFonts, LineHeightIsTheFontsCellHeightOrMinusOne)
+{
+    FontSpec font("Tahoma", 23);
+    Canvas canvas(4, 4, white);
+    SelectObject(canvas.dc, font.GetFont());
+    TEXTMETRICW metrics{};
+    ASSERT_TRUE(GetTextMetricsW(canvas.dc, &metrics));
+    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+
+    Drawing drawing(nullptr);
+    EXPECT_EQ(drawing.LineHeight(&font), -1) << "no device context";
+    drawing.AttachDC(canvas.dc);
+    EXPECT_EQ(drawing.LineHeight(nullptr), -1) << "no font";
+    EXPECT_EQ(drawing.LineHeight(&font), metrics.tmHeight);
+    EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_FONT), GetStockObject(SYSTEM_FONT));
+}
+
+TEST(DrawingFonts, FontIsMadeOnFirstUseReusedAndFreedWithItsRecord)
+{
+    const std::int64_t before = TestSupport::OutstandingGdiObjects();
+    HFONT made = nullptr;
+    {
+        FontSpec font("Tahoma", 17);
+        font.italic = true;
+        EXPECT_EQ(font.fontHandle, nullptr);
+        made = font.GetFont();
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(font.GetFont(), made);
+        EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before + 1);
+        LOGFONTW description{};
+        ASSERT_TRUE(GetObjectW(made, sizeof description, &description));
+        EXPECT_EQ(description.lfHeight, 17);
+        EXPECT_TRUE(description.lfItalic);
+        EXPECT_EQ(std::wstring(description.lfFaceName), L"Tahoma");
+    }
+    EXPECT_EQ(GetObjectType(made), 0u);
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before);
+}
+
+// Counts the failures a drawing pass reports.
+class CountingDrawing : public Drawing {
+public:
+    CountingDrawing() : Drawing(nullptr) {}
+    void OnGdiFailure() override { ++failures; }
+    int failures = 0;
+};
+
+TEST(DrawingFailures, FailedStepIsReportedAndTheNextStepStillDraws)
+{
+    Canvas canvas(20, 20, white);
+    CountingDrawing drawing;
+    drawing.AttachDC(canvas.dc);
+    drawing.DrawMasked(0, 0, 0, 0, nullptr);
+    EXPECT_GT(drawing.failures, 0) << "a missing picture cannot be drawn";
+    const int afterPicture = drawing.failures;
+    drawing.FillBox(0, 0, 10, 10, red);
+    EXPECT_EQ(drawing.failures, afterPicture);
+    EXPECT_EQ(canvas.Count(red), 81);
+
+    HDC gone = CreateCompatibleDC(nullptr);
+    DeleteDC(gone);
+    drawing.AttachDC(gone);
+    drawing.FillBox(0, 0, 10, 10, blue);
+    drawing.DrawOutline(0, 0, 10, 10, blue);
+    drawing.DrawString(0, 0, 10, 10, std::string("x"), 0, blue, nullptr);
+    EXPECT_EQ(drawing.failures, afterPicture + 3) << "each failed step is reported once";
+}
+
+}

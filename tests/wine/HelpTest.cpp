@@ -1,0 +1,120 @@
+#include "GameFixture.h"
+
+#include "Product.h"
+
+using namespace MyGame;
+using GameTest::seams;
+using TestSupport::EventLog;
+
+namespace {
+
+constexpr UINT hotKeyModifiers = MOD_CONTROL | MOD_ALT;
+constexpr UINT hotKeyKey = VK_F9;
+
+EventLog log;
+// A window of the test's own, to find out whether the form's hot-key combination is free.
+HWND prober = nullptr;
+
+void NoteWhetherTheHotKeyIsFree(const char* when)
+{
+    const bool free = RegisterHotKey(prober, 1, hotKeyModifiers, hotKeyKey);
+    if (free)
+        UnregisterHotKey(prober, 1);
+    log.Record(std::string(when) + (free ? ": free" : ": taken"));
+}
+
+int WINAPI ProbingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
+{
+    NoteWhetherTheHotKeyIsFree("during the question");
+    return IDNO;
+}
+
+class HelpTest : public GameTest::GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        log.Clear();
+    }
+
+    void TearDown() override
+    {
+        if (prober)
+            DestroyWindow(prober);
+        prober = nullptr;
+        GameTest::TearDown();
+    }
+};
+
+// The player asks to leave through "&Esci" on the menu or through the "Chiudi" button.
+enum class Way { menu, button };
+
+class LeavingTest : public HelpTest, public ::testing::WithParamInterface<Way> {
+protected:
+    void AskToLeave()
+    {
+        if (GetParam() == Way::menu)
+            Choose(Game().exitItem);
+        else
+            Click(Game().closeButton);
+    }
+};
+
+TEST_P(LeavingTest, AsksAYesNoQuestionAndNoKeepsTheGameGoing)
+{
+    seams.answer = IDNO;
+    AskToLeave();
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    const auto& box = seams.boxes[0];
+    EXPECT_EQ(box.text, "Vuoi realmente uscire?");
+    EXPECT_EQ(box.caption, "Uscita");
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL));
+    EXPECT_EQ(box.owner, nullptr);
+
+    EXPECT_TRUE(IsWindow(Game().handle));
+    EXPECT_TRUE(Game().created);
+    EXPECT_FALSE(Game().destroyed);
+    EXPECT_TRUE(Game().tickTimer->running);
+    // The game goes on: a ship can still be picked up from the tray.
+    Press(Game().shipPictures[0]);
+    EXPECT_EQ(Game().draggedShip, Game().shipPictures[0]);
+}
+
+TEST_P(LeavingTest, YesEndsTheGameAndItsTicks)
+{
+    AskToLeave();
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_FALSE(IsWindow(Game().handle));
+    EXPECT_TRUE(Game().destroyed);
+    EXPECT_FALSE(Game().tickTimer->running);
+}
+
+TEST_P(LeavingTest, HotKeysAreLetGoDuringTheQuestionAndTakenAgainOnNo)
+{
+    prober = CreateWindowExW(0, L"static", L"prober", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(prober, nullptr);
+    Game().hotKeys.push_back(TorUtility::HotKey{hotKeyModifiers, hotKeyKey, nullptr});
+    Game().RegisterHotKeys();
+    TorUtility::platform.messageBox = ProbingMessageBox;
+
+    NoteWhetherTheHotKeyIsFree("before");
+    AskToLeave();
+    NoteWhetherTheHotKeyIsFree("after");
+    EXPECT_TRUE(log.Matches({"before: taken", "during the question: free", "after: taken"}));
+    EXPECT_TRUE(IsWindow(Game().handle));
+}
+
+INSTANTIATE_TEST_SUITE_P(, LeavingTest, ::testing::Values(Way::menu, Way::button),
+                         [](const ::testing::TestParamInfo<Way>& info) {
+                             return std::string(info.param == Way::menu ? "Esci" : "Chiudi");
+                         });
+
+TEST_F(HelpTest, GuideAndHomeOpenTheMakersPages)
+{
+    Choose(Game().guideItem);
+    Choose(Game().homeItem);
+    EXPECT_EQ(seams.opened, (std::vector<std::string>{"http://www.tiremola.test/Tiremola.asp", homePage}));
+    EXPECT_TRUE(seams.boxes.empty());
+}
+
+}
