@@ -30,12 +30,12 @@ FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title) : Form(mo
     SetText(title);
     minimizeBox = true;
     resizable = false;
-    onCreated = CreatedAdaptor;
-    onClosing = ClosingAdaptor;
-    onResized = ResizedAdaptor;
+    onCreated = BuildOnCreated<FormMain, &FormMain::BuildInterface>;
+    onClosing = AskOnClosing<FormMain, &FormMain::ConfirmClose>;
+    onResized = CallOnForm<FormMain, &FormMain::OnFormResized>;
     onChar = CharAdaptor;
-    onKeyDown = KeyDownAdaptor;
-    onKeyUp = KeyUpAdaptor;
+    onKeyDown = PassKeyToForm<FormMain, &FormMain::OnFormKeyDown>;
+    onKeyUp = PassKeyToForm<FormMain, &FormMain::OnFormKeyUp>;
     onLeftUp = LeftUpAdaptor;
     onLeftDown = LeftDownAdaptor;
     SetBackColor(static_cast<std::int32_t>(formBackground));
@@ -129,25 +129,6 @@ void FormMain::OnTextBoxReleased(TextBox* box)
         SendMessageW(box->handle, EM_SETSEL, 0, -1);
 }
 
-void FormMain::CreatedAdaptor(GUIElement* element, HWND)
-{
-    if (auto* form = FormItself<FormMain>(element))
-        form->BuildInterface();
-}
-
-bool FormMain::ClosingAdaptor(GUIElement* element)
-{
-    auto* form = FormItself<FormMain>(element);
-    return form ? form->ConfirmClose() : true;
-}
-
-std::int32_t FormMain::ResizedAdaptor(GUIElement* element)
-{
-    if (auto* form = FormItself<FormMain>(element))
-        form->OnFormResized();
-    return 0;
-}
-
 bool FormMain::CharAdaptor(GUIElement* element, std::int32_t code)
 {
     if (auto* box = dynamic_cast<TextBox*>(element)) {
@@ -156,20 +137,6 @@ bool FormMain::CharAdaptor(GUIElement* element, std::int32_t code)
     }
     auto* form = FormItself<FormMain>(element);
     return form ? form->OnFormChar(code) : true;
-}
-
-std::int32_t FormMain::KeyDownAdaptor(GUIElement* element, std::int32_t key)
-{
-    if (auto* form = FormItself<FormMain>(element))
-        form->OnFormKeyDown(key);
-    return 0;
-}
-
-std::int32_t FormMain::KeyUpAdaptor(GUIElement* element, std::int32_t key)
-{
-    if (auto* form = FormItself<FormMain>(element))
-        form->OnFormKeyUp(key);
-    return 0;
 }
 
 std::int32_t FormMain::LeftUpAdaptor(GUIElement* element, HWND, std::int32_t px, std::int32_t py)

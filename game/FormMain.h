@@ -154,12 +154,7 @@ private:
     void PickUpShip(CellControl* cell, int c, int r, int shipId);
     POINT CursorOnScreen() const;
 
-    static void CreatedAdaptor(TorUtility::GUIElement* element, HWND window);
-    static bool ClosingAdaptor(TorUtility::GUIElement* element);
-    static std::int32_t ResizedAdaptor(TorUtility::GUIElement* element);
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);
-    static std::int32_t KeyDownAdaptor(TorUtility::GUIElement* element, std::int32_t key);
-    static std::int32_t KeyUpAdaptor(TorUtility::GUIElement* element, std::int32_t key);
     static std::int32_t LeftUpAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
     static std::int32_t LeftDownAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px,
                                         std::int32_t py);

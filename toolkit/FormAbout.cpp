@@ -34,12 +34,12 @@ FormAbout::FormAbout(Form* opener)
     SetText("Info...");
     minimizeBox = false;
     resizable = false;
-    onCreated = ContentAdaptor;
-    onClosing = ClosingAdaptor;
-    onResized = ResizedAdaptor;
+    onCreated = BuildOnCreated<FormAbout, &FormAbout::BuildContent>;
+    onClosing = AskOnClosing<FormAbout, &FormAbout::OnAboutClosing>;
+    onResized = CallOnForm<FormAbout, &FormAbout::OnAboutResized>;
     onChar = CharAdaptor;
-    onKeyDown = KeyDownAdaptor;
-    onKeyUp = KeyUpAdaptor;
+    onKeyDown = PassKeyToForm<FormAbout, &FormAbout::OnAboutKeyDown>;
+    onKeyUp = PassKeyToForm<FormAbout, &FormAbout::OnAboutKeyUp>;
     if (caller) {
         caller->SetEnabled(false);
         caller->companion = this;
@@ -189,45 +189,12 @@ void FormAbout::OnLinkPressed(GUIElement* element)
         ShellOpen("mailto:" + mailLink->GetText());
 }
 
-void FormAbout::ContentAdaptor(GUIElement* element, HWND)
-{
-    if (auto* box = FormItself<FormAbout>(element))
-        box->BuildContent();
-}
-
-bool FormAbout::ClosingAdaptor(GUIElement* element)
-{
-    auto* box = FormItself<FormAbout>(element);
-    return box ? box->OnAboutClosing() : true;
-}
-
-std::int32_t FormAbout::ResizedAdaptor(GUIElement* element)
-{
-    if (auto* box = FormItself<FormAbout>(element))
-        box->OnAboutResized();
-    return 0;
-}
-
 bool FormAbout::CharAdaptor(GUIElement* element, std::int32_t code)
 {
     auto* box = FormItself<FormAbout>(element);
     if (!box)
         box = HostingForm<FormAbout>(element);
     return box ? box->OnAboutChar(code) : true;
-}
-
-std::int32_t FormAbout::KeyDownAdaptor(GUIElement* element, std::int32_t key)
-{
-    if (auto* box = FormItself<FormAbout>(element))
-        box->OnAboutKeyDown(key);
-    return 0;
-}
-
-std::int32_t FormAbout::KeyUpAdaptor(GUIElement* element, std::int32_t key)
-{
-    if (auto* box = FormItself<FormAbout>(element))
-        box->OnAboutKeyUp(key);
-    return 0;
 }
 
 void FormAbout::CommandAdaptor(GUIElement* element)

@@ -64,12 +64,7 @@ private:
 
     std::unique_ptr<FontSpec> ownFont;
 
-    static void ContentAdaptor(GUIElement* element, HWND window);
-    static bool ClosingAdaptor(GUIElement* element);
-    static std::int32_t ResizedAdaptor(GUIElement* element);
     static bool CharAdaptor(GUIElement* element, std::int32_t code);
-    static std::int32_t KeyDownAdaptor(GUIElement* element, std::int32_t key);
-    static std::int32_t KeyUpAdaptor(GUIElement* element, std::int32_t key);
     static void CommandAdaptor(GUIElement* element);
     static std::int32_t LinkAdaptor(GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
 };

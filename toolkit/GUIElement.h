@@ -204,6 +204,38 @@ F* HostingForm(GUIElement* element)
     return dynamic_cast<Child*>(element) ? dynamic_cast<F*>(element->parent) : nullptr;
 }
 
+// Adaptors for the slots a form installs on itself: each finds the form and calls one of its
+// handlers, so that a form needs no hand-written function per slot.
+template <typename F, void (F::*Handler)()>
+void BuildOnCreated(GUIElement* element, HWND)
+{
+    if (F* form = FormItself<F>(element))
+        (form->*Handler)();
+}
+
+template <typename F, bool (F::*Handler)()>
+bool AskOnClosing(GUIElement* element)
+{
+    F* form = FormItself<F>(element);
+    return form ? (form->*Handler)() : true;
+}
+
+template <typename F, void (F::*Handler)()>
+std::int32_t CallOnForm(GUIElement* element)
+{
+    if (F* form = FormItself<F>(element))
+        (form->*Handler)();
+    return 0;
+}
+
+template <typename F, void (F::*Handler)(std::int32_t)>
+std::int32_t PassKeyToForm(GUIElement* element, std::int32_t key)
+{
+    if (F* form = FormItself<F>(element))
+        (form->*Handler)(key);
+    return 0;
+}
+
 template <typename F>
 F* FormAboveMenuItem(GUIElement* item)
 {
