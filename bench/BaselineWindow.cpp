@@ -3,7 +3,8 @@
 //
 // With the argument "--slow-first-paint" its first paint takes 300 ms longer, so that the
 // launcher can show that its start-up figure waits for the window to be painted. With
-// "--read-mouse" each tick reads the mouse position as the game's idle tick does.
+// "--windows" it also holds as many child windows as the game's window does, plain static
+// controls, to tell the cost of the number of windows from the cost of the toolkit.
 
 #include <windows.h>
 
@@ -12,7 +13,11 @@
 namespace {
 
 bool slowFirstPaint = false;
-bool readMouse = false;
+bool manyWindows = false;
+
+// The game's window holds two boards of 121 cells, nine ship pictures, three buttons, three
+// pictures, two counters, the status line and the timer's window.
+constexpr int gameWindowCount = 263;
 
 LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -27,14 +32,6 @@ LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_TIMER:
-        if (readMouse) {
-            CURSORINFO cursor{};
-            cursor.cbSize = sizeof cursor;
-            GetCursorInfo(&cursor);
-            ScreenToClient(window, &cursor.ptScreenPos);
-        }
-        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -48,7 +45,7 @@ LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     slowFirstPaint = std::strstr(commandLine, "--slow-first-paint") != nullptr;
-    readMouse = std::strstr(commandLine, "--read-mouse") != nullptr;
+    manyWindows = std::strstr(commandLine, "--windows") != nullptr;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = BaselineProc;
     windowClass.hInstance = instance;
@@ -63,6 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Baseline", style, 100, 100,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                   nullptr);
+    for (int i = 0; manyWindows && i < gameWindowCount; ++i)
+        CreateWindowExW(0, L"static", L"7", WS_CHILD | WS_VISIBLE | WS_BORDER, 10 + 23 * (i % 27), 10 + 23 * (i / 27),
+                        23, 23, window, nullptr, instance, nullptr);
     UpdateWindow(window);
     SetTimer(window, 1, 20, nullptr);
 

@@ -75,6 +75,9 @@ void FormMain::FollowMouse()
     ScreenToClient(handle, &mouse);
     if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
         return;
+    // A mouse at rest leaves the picture where it is, without repainting it fifty times a second.
+    if (draggedShip->x == mouse.x + dragTrail && draggedShip->y == mouse.y + dragTrail)
+        return;
     draggedShip->SetPosition(mouse.x + dragTrail, mouse.y + dragTrail);
 }
 

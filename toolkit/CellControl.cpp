@@ -57,7 +57,8 @@ void CellControl::OnPaint()
         if (backPainted)
             drawing.FillBox(0, 0, w, h, static_cast<COLORREF>(backColor));
         FontSpec* inUse = font ? font : &ownFont;
-        const int lineHeight = drawing.LineHeight(inUse);
+        // Only the text and the star are placed by the line's height; an empty cell skips measuring.
+        const int lineHeight = !text.empty() || starMark ? drawing.LineHeight(inUse) : -1;
         const auto ink = static_cast<COLORREF>(textColor);
         if (!text.empty()) {
             const int top = (h - lineHeight) / 2;

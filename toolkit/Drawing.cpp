@@ -151,16 +151,14 @@ void Drawing::FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF c
 {
     if (!dc)
         return;
-    HPEN pen = Made(CreatePen(PS_NULL, 0, 0));
     HBRUSH brush = Made(CreateSolidBrush(color));
     {
-        Selection penSelected(dc, pen);
+        Selection penSelected(dc, GetStockObject(NULL_PEN));
         Selection brushSelected(dc, brush);
         if (!Rectangle(dc, left, top, left + boxWidth, top + boxHeight))
             OnGdiFailure();
     }
     Unmake(brush);
-    Unmake(pen);
 }
 
 void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap)

@@ -1,6 +1,7 @@
 #include "WindowProc.h"
 
 #include "Button.h"
+#include "ElementRegistry.h"
 #include "Form.h"
 #include "Menu.h"
 #include "PanelChildren.h"
@@ -42,6 +43,14 @@ struct Point {
     std::int32_t x;
     std::int32_t y;
 };
+
+// The element of a window named in a message (its sender, a control, the foreground window). Unlike
+// the lookup of the receiving window, an unknown window is nobody's: the fallback to the newest
+// element exists only for messages a window receives while its own creation is still running.
+GUIElement* ElementOfWindow(HWND window)
+{
+    return window ? ElementRegistry::LastWithHandle(window) : nullptr;
+}
 
 Point MousePoint(LPARAM lParam)
 {
@@ -178,7 +187,7 @@ Outcome Notify(const Message& m)
     const UINT code = header->code;
     if (code != HDN_ITEMCHANGEDW && code != HDN_ITEMCLICKW && code != NM_RCLICK)
         return defaultProcessing;
-    GUIElement* source = FindByHandle(header->hwndFrom);
+    GUIElement* source = ElementOfWindow(header->hwndFrom);
     if (!source)
         return defaultProcessing;
     if (code == NM_RCLICK) {
@@ -199,9 +208,7 @@ void MoveFocusOnTab(const Message& m)
     HWND root = hosted ? static_cast<HWND>(m.element->parent->handle) : m.window;
     const bool backwards = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     HWND next = GetNextDlgTabItem(root, m.window, backwards);
-    if (!next)
-        return;
-    if (GUIElement* target = FindByHandle(next))
+    if (GUIElement* target = ElementOfWindow(next))
         target->Focus();
 }
 
@@ -227,7 +234,7 @@ Outcome Command(const Message& m)
             RouteMenuCommand(identifier);
         return defaultProcessing;
     }
-    auto* source = FindByHandle(reinterpret_cast<HWND>(m.lParam));
+    auto* source = ElementOfWindow(reinterpret_cast<HWND>(m.lParam));
     auto* command = dynamic_cast<CommandElement*>(source);
     if (command && command->onCommand)
         command->onCommand(source);
@@ -247,7 +254,7 @@ Outcome Scroll(const Message& m)
     GUIElement* target = m.element;
     const auto control = static_cast<LONG_PTR>(m.lParam);
     if (control > 0 && LOWORD(m.wParam) == TB_ENDTRACK)
-        target = FindByHandle(reinterpret_cast<HWND>(m.lParam));
+        target = ElementOfWindow(reinterpret_cast<HWND>(m.lParam));
     auto* panel = dynamic_cast<PanelChildren*>(target);
     const bool vertical = m.id == WM_VSCROLL;
     if (!panel || !(vertical ? panel->verticalScroll : panel->horizontalScroll))
@@ -314,7 +321,7 @@ Outcome HotKeyPressed(const Message& m)
         return defaultProcessing;
     }
     // Hot keys are system-wide: hand it to the form in front if it has the same combination.
-    auto* front = dynamic_cast<Form*>(FindByHandle(foreground));
+    auto* front = dynamic_cast<Form*>(ElementOfWindow(foreground));
     if (!front)
         return defaultProcessing;
     for (const HotKey& candidate : front->hotKeys) {
