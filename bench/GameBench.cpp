@@ -362,22 +362,10 @@ void MeasureDragging(MyGame::FormMain& game)
                   Bench::Median(idleWall), "us", 0);
     Bench::Report("processor time per dragging tick vs idle tick", Bench::Median(dragProcessor),
                   Bench::Median(idleProcessor), "us", 0);
-    // The idle tick once more, reading the real mouse as the game does outside the tests.
-    platform.getCursorInfo = GetCursorInfo;
-    std::vector<double> realWall, realProcessor;
-    for (int i = 0; i < repetitions; ++i) {
-        const TickCost real = Ticks(game, nullptr, false, 2000);
-        realWall.push_back(real.wallUs);
-        realProcessor.push_back(real.processorUs);
-    }
-    QuietPlatform();
-    Bench::Note("an idle tick reading the real mouse through GetCursorInfo costs " + Fixed(Bench::Median(realWall), 1) +
-                " us (processor " + Fixed(Bench::Median(realProcessor), 1) + " us) against " +
-                Fixed(Bench::Median(idleWall), 1) + " us with the mouse read from a stand-in; at 50 ticks a second "
-                "that is " + Fixed(Bench::Median(realWall) * 50 / 10000, 3) + "% of a core");
-    Bench::Note("a dragged ship with the mouse standing still still costs " + Fixed(Bench::Median(stillWall), 0) +
+    Bench::Note("a dragged ship with the mouse at rest costs " + Fixed(Bench::Median(stillWall), 0) +
                 " us (processor " + Fixed(Bench::Median(stillProcessor), 0) +
-                " us) per 20 ms tick: every tick moves the picture to where it already is and repaints it");
+                " us) per 20 ms tick, the idle tick's cost: a picture already under the mouse is neither moved nor "
+                "repainted");
 }
 
 // Window creations and paints seen while the game's window is built and shown.

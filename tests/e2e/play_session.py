@@ -10,6 +10,11 @@ titles and positions). The game runs as a child of this driver, so that its exit
 Every step saves a screenshot into the shots folder. A failing step names itself and the picture
 to look at, and the driver exits non-zero.
 
+With --full-match the session does not abandon its match: the player fires at the computer's
+board whenever it is the player's turn and waits while the computer plays, until the box that
+says who won; then it checks the boards and the buttons, presses "Nuova" and checks that placing
+starts again. That takes minutes and is run by hand.
+
 Needs DISPLAY (an X screen whose Wine prefix opens its windows in one virtual desktop at (0, 0))
 and WINEPREFIX, as test.sh provides them.
 """
@@ -83,6 +88,93 @@ class Failure(Exception):
 
 def ship_cells(c, r, length, vertical):
     return [(c, r + i) if vertical else (c + i, r) for i in range(length)]
+
+
+def neighbours(cell):
+    c, r = cell
+    return [(c + dc, r + dr) for dc, dr in ((-1, 0), (1, 0), (0, -1), (0, 1))
+            if 1 <= c + dc <= 10 and 1 <= r + dr <= 10]
+
+
+class Shooter:
+    """The player's choice of where to fire on the computer's board, knowing only what the board
+    shows. A hit is followed up: its neighbours while it stands alone, the two ends of the line once
+    two hits show which way the ship lies, until misses or the edge close both ends or the line is
+    four long. Otherwise the board is swept in a shuffled order; the "checkerboard" sweep takes one
+    colour of the checkerboard first, which every ship covers at least once. Cells beside a finished
+    line come last, since ships do not touch along an edge; they are not left out, so that a fleet
+    that did touch would still be found."""
+
+    def __init__(self, rng, sweep):
+        cells = [(c, r) for c in range(1, 11) for r in range(1, 11)]
+        rng.shuffle(cells)
+        if sweep == "checkerboard":
+            colour = rng.randrange(2)
+            cells.sort(key=lambda cell: (cell[0] + cell[1]) % 2 != colour)
+        self.order = cells
+        self.rng = rng
+        self.results = {}
+
+    def record(self, cell, result):
+        self.results[cell] = result
+
+    def open_cell(self, cell):
+        return 1 <= cell[0] <= 10 and 1 <= cell[1] <= 10 and cell not in self.results
+
+    def groups(self):
+        """The hits in groups joined along edges, each in the order the hits were made."""
+        hits = [cell for cell, result in self.results.items() if result == "hit"]
+        seen, found = set(), []
+        for cell in hits:
+            if cell in seen:
+                continue
+            group, todo = [], [cell]
+            seen.add(cell)
+            while todo:
+                here = todo.pop()
+                group.append(here)
+                for other in neighbours(here):
+                    if other not in seen and self.results.get(other) == "hit":
+                        seen.add(other)
+                        todo.append(other)
+            found.append(sorted(group, key=hits.index))
+        return found
+
+    def follow_up(self, group):
+        """The cells that could carry on the ship in 'group', best first; none once it is done."""
+        if len(group) == 1:
+            options = [cell for cell in neighbours(group[0]) if self.open_cell(cell)]
+            self.rng.shuffle(options)
+            return options
+        columns = {c for c, _ in group}
+        rows = {r for _, r in group}
+        if len(columns) == 1 or len(rows) == 1:
+            if len(group) >= 4:
+                return []
+            first, last = min(group), max(group)
+            if len(columns) == 1:
+                ends = [(first[0], first[1] - 1), (last[0], last[1] + 1)]
+            else:
+                ends = [(first[0] - 1, first[1]), (last[0] + 1, last[1])]
+            return [cell for cell in ends if self.open_cell(cell)]
+        # Hits that make no straight line: ships touched after all; try round all of them.
+        return [cell for hit in group for cell in neighbours(hit) if self.open_cell(cell)]
+
+    def next_cell(self):
+        beside_done = set()
+        for group in self.groups():
+            options = self.follow_up(group)
+            if options:
+                return options[0]
+            for hit in group:
+                beside_done.update(neighbours(hit))
+        for cell in self.order:
+            if cell not in self.results and cell not in beside_done:
+                return cell
+        for cell in self.order:
+            if cell not in self.results:
+                return cell
+        return None
 
 
 class Frame:
@@ -667,6 +759,305 @@ class Session:
         if code != 0:
             raise Failure("the game ended with exit code %d" % code)
 
+    # --- a whole match, played to its end ------------------------------------------------------
+
+    def save_region(self, frame, box, name):
+        """Saves the client area's part 'box' of a screenshot, e.g. the start button in one state."""
+        x, y = self.screen_point(box[0], box[1])
+        path = os.path.join(self.shots, "%s-%s.png" % (self.step_name, name))
+        subprocess.run(["convert", "-size", "%dx%d" % (box[2], box[3]), "-depth", "8", "rgb:-", path],
+                       input=frame.region(x, y, box[2], box[3]), check=True)
+        return path
+
+    def press_start(self):
+        self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+
+    def settled_status(self, unlike, what, timeout=1.5):
+        """Waits until the status line shows something other than the pictures in 'unlike' and
+        holds still for one more screenshot; returns what it shows."""
+        previous = None
+
+        def settled(frame):
+            nonlocal previous
+            status = self.client_region(frame, STATUS_LINE)
+            steady = status not in unlike and status == previous
+            previous = status
+            return steady
+
+        return self.client_region(self.wait_for_frame("the status line to tell of %s" % what, settled, timeout),
+                                  STATUS_LINE)
+
+    def expect_status(self, kind):
+        """The status line after an event of 'kind' (the player's hit, the computer's miss...): the
+        first time whatever new line settles there, unlike the line after any other kind of event;
+        every later time the very same line as then."""
+        known = self.status_seen.get(kind)
+        if known is None:
+            status = self.settled_status([self.status_now], kind)
+            for other, picture in self.status_seen.items():
+                if picture == status:
+                    raise Failure("after %s the status line reads as after %s" % (kind, other))
+            self.status_seen[kind] = status
+            self.shot(self.grab(), "status-%d" % len(self.status_seen))
+        else:
+            self.wait_for_frame("the status line to read as after every %s before" % kind,
+                                lambda f: self.client_region(f, STATUS_LINE) == known, timeout=1.5)
+        self.status_now = self.status_seen[kind]
+
+    def expected_player_board(self):
+        """The player's board as it should look: the computer's results, and the fleet elsewhere."""
+        expected = {}
+        for c in range(1, 11):
+            for r in range(1, 11):
+                cell = (c, r)
+                expected[cell] = self.computer_results.get(cell, "ship" if cell in self.fleet else "water")
+        return expected
+
+    def board_problems(self, frame, board, expected, name):
+        states = self.board_states(frame, board)
+        wrong = ["%s %s, not %s" % (cell, states[cell], want) for cell, want in sorted(expected.items())
+                 if states[cell] != want]
+        return ["the %s board shows %s" % (name, "; ".join(wrong))] if wrong else []
+
+    def step4_full_match(self):
+        self.save_region(self.initial, START_BUTTON, "button-start")
+        status_before = self.client_region(self.grab(), STATUS_LINE)
+        button_start = self.client_region(self.initial, START_CAPTION)
+        self.press_start()
+        self.wait_for_frame("the start button's caption to change",
+                            lambda f: self.client_region(f, START_CAPTION) != button_start, timeout=5)
+        if self.find_window(title="Attenzione"):
+            raise Failure("the 'Attenzione' box came up with every ship placed")
+        self.status_now = self.settled_status([status_before], "the match's start", timeout=5)
+        self.status_seen = {"the match's start": self.status_now}
+        frame = self.grab()
+        self.button_playing = self.client_region(frame, START_CAPTION)
+        self.save_region(frame, START_BUTTON, "button-playing")
+        self.shot(frame, "started")
+
+        print("  sweep %s, seed %d" % (self.args.sweep, self.args.seed))
+        self.shooter = Shooter(random.Random(self.args.seed), self.args.sweep)
+        self.player_hits = []
+        self.player_shots = 0
+        self.computer_results = {}
+        self.aim_delays = []
+        self.result_delays = []
+        self.probes = 0
+        began = time.monotonic()
+        for turn in range(1, 102):
+            # Each turn the player fires at least once, and the board has 100 cells.
+            if self.player_turn():
+                self.outcome = "won"
+                break
+            if self.computer_turn():
+                self.outcome = "lost"
+                break
+        else:
+            raise Failure("the match went on for more turns than the computer's board has cells")
+        self.match_time = time.monotonic() - began
+        computer_hits = sum(1 for result in self.computer_results.values() if result == "hit")
+        print("  the player %s after %d turns in %.0f s: the player fired %d shots (%d hits), the computer %d (%d hits)"
+              % (self.outcome, turn, self.match_time, self.player_shots, len(self.player_hits),
+                 len(self.computer_results), computer_hits))
+        print("  the computer aimed after %.2f to %.2f s and showed its results %.2f to %.2f s later"
+              % (min(self.aim_delays), max(self.aim_delays), min(self.result_delays), max(self.result_delays)))
+
+    def player_turn(self):
+        """Fires at the computer's board until a miss; True when the shot hit its last ship cell."""
+        while True:
+            cell = self.shooter.next_cell()
+            if cell is None:
+                raise Failure("every cell of the computer's board has been shot and the match goes on")
+            self.click(*self.cell_centre(ENEMY_BOARD, *cell))
+            try:
+                frame = self.wait_for_frame(
+                    "the computer's cell %s to show a hit or a miss" % (cell,),
+                    lambda f: self.cell_state(f, ENEMY_BOARD, *cell) in ("hit", "miss"), timeout=5)
+            except Failure as failure:
+                raise Failure("%s; windows on the desktop: %s" % (failure, self.windows()))
+            result = self.cell_state(frame, ENEMY_BOARD, *cell)
+            self.player_shots += 1
+            self.shooter.record(cell, result)
+            print("  player's shot %d at %s: %s" % (self.player_shots, cell, result), flush=True)
+            if result == "miss":
+                self.turn_mark = frame.taken
+                self.expect_status("the player's miss")
+                break
+            self.player_hits.append(cell)
+            if len(self.player_hits) == FLEET_CELLS:
+                return True
+            self.expect_status("the player's hit")
+        expected = {(c, r): self.shooter.results.get((c, r), "water") for c in range(1, 11) for r in range(1, 11)}
+        problems = self.board_problems(self.grab(), ENEMY_BOARD, expected, "computer's")
+        if problems:
+            raise Failure("at the end of the player's turn " + "; ".join(problems))
+        return False
+
+    def computer_turn(self):
+        """Watches the computer fire until it misses; True when it hit the player's last ship cell.
+        Its yellow aim is what tells that it is still its turn."""
+        while True:
+            aimed = []
+
+            def aim(frame):
+                aimed[:] = [cell for cell, state in self.board_states(frame, PLAYER_BOARD).items() if state == "aim"]
+                return bool(aimed)
+
+            frame = self.wait_for_frame("the computer's yellow aim on the player's board", aim, timeout=10)
+            aim_seen = frame.taken
+            if len(aimed) != 1:
+                raise Failure("the computer aims at %d cells at once: %s" % (len(aimed), aimed))
+            cell = aimed[0]
+            if cell in self.computer_results:
+                raise Failure("the computer aims at %s, which it has shot already" % (cell,))
+            # The computer's board must not answer the player while the computer is playing.
+            probe = self.shooter.next_cell()
+            if probe:
+                self.click(*self.cell_centre(ENEMY_BOARD, *probe))
+                self.probes += 1
+            frame = self.wait_for_frame("the aimed cell %s to show the computer's hit or miss" % (cell,),
+                                        lambda f: self.cell_state(f, PLAYER_BOARD, *cell) in ("hit", "miss"),
+                                        timeout=10)
+            self.aim_delays.append(aim_seen - self.turn_mark)
+            self.result_delays.append(frame.taken - aim_seen)
+            self.turn_mark = frame.taken
+            result = self.cell_state(frame, PLAYER_BOARD, *cell)
+            self.computer_results[cell] = result
+            print("  computer's shot %d at %s: %s (aim after %.2f s, result %.2f s later)"
+                  % (len(self.computer_results), cell, result, self.aim_delays[-1], self.result_delays[-1]),
+                  flush=True)
+            if result != ("hit" if cell in self.fleet else "miss"):
+                raise Failure("the computer's shot at %s, %s, shows as %s"
+                              % (cell, "a ship's cell" if cell in self.fleet else "water", result))
+            for what, delay in (("the aim", self.aim_delays[-1]), ("the result", self.result_delays[-1])):
+                if not 1.0 <= delay <= 6.0:
+                    raise Failure("%s came after %.2f s, not after about two seconds" % (what, delay))
+            problems = self.board_problems(frame, PLAYER_BOARD, self.expected_player_board(), "player's")
+            if probe and self.cell_state(frame, ENEMY_BOARD, *probe) != "water":
+                problems.append("the computer's cell %s, pressed while the computer was playing, shows as %s"
+                                % (probe, self.cell_state(frame, ENEMY_BOARD, *probe)))
+            if problems:
+                raise Failure("after the computer's shot at %s: %s" % (cell, "; ".join(problems)))
+            if result == "miss":
+                self.expect_status("the computer's miss")
+                return False
+            if all(self.computer_results.get(ship) == "hit" for ship in self.fleet):
+                return True
+            self.expect_status("the computer's hit")
+
+    def end_problems(self, frame):
+        """What differs from how the boards, the button and the status line should look once the
+        match's box has gone."""
+        problems = []
+        player = self.expected_player_board()
+        enemy = {(c, r): self.shooter.results.get((c, r), "water") for c in range(1, 11) for r in range(1, 11)}
+        problems += self.board_problems(frame, PLAYER_BOARD, player, "player's")
+        if self.outcome == "won":
+            problems += self.board_problems(frame, ENEMY_BOARD, enemy, "computer's")
+        else:
+            # The computer's ships the player did not hit show in red, without a mark.
+            states = self.board_states(frame, ENEMY_BOARD)
+            red = [cell for cell, state in states.items() if state == "red"]
+            for cell in red:
+                enemy[cell] = "red"
+            problems += self.board_problems(frame, ENEMY_BOARD, enemy, "computer's")
+            if len(red) + len(self.player_hits) != FLEET_CELLS:
+                problems.append("the computer's board shows %d hits and %d more red cells, not %d ship cells in all"
+                                % (len(self.player_hits), len(red), FLEET_CELLS))
+        caption = self.client_region(frame, START_CAPTION)
+        if caption == self.client_region(self.initial, START_CAPTION):
+            problems.append("the start button reads as before the match")
+        if caption == self.button_playing:
+            problems.append("the start button reads as during the match")
+        status = self.client_region(frame, STATUS_LINE)
+        for kind, picture in self.status_seen.items():
+            if status == picture:
+                problems.append("the status line reads as after %s" % kind)
+        return problems
+
+    def step5_match_end(self):
+        title, other = ("Hai vinto", "Hai perso") if self.outcome == "won" else ("Hai perso", "Hai vinto")
+        box = self.wait_for("the %r box" % title, lambda: self.find_window(title=title), timeout=10)
+        print("  box %r" % box)
+        self.shot(self.grab(), "box")
+        if self.find_window(title=other):
+            raise Failure("the %r box came up as well as %r" % (other, title))
+        main = self.main_window()
+        if main is None or main.enabled:
+            raise Failure("the main window takes input while the %r box shows: %r" % (title, main))
+        self.key("Return")
+        self.wait_for("the %r box to go after Enter" % title, lambda: self.find_window(title=title) is None, 5)
+
+        def main_enabled():
+            main = self.main_window()
+            return main is not None and main.enabled
+
+        self.wait_for("the main window to take input again", main_enabled, timeout=5)
+        try:
+            frame = self.wait_for_frame("the boards to show how the match ended", lambda f: not self.end_problems(f),
+                                        timeout=5)
+        except Failure:
+            raise Failure("after the %r box: %s" % (title, "; ".join(self.end_problems(self.grab()))))
+        self.shot(frame, "")
+        self.ended = frame
+        self.save_region(frame, START_BUTTON, "button-over")
+        # The match is over: pressing the computer's board does nothing, and the computer no longer
+        # plays.
+        water = [cell for cell, state in self.board_states(frame, ENEMY_BOARD).items() if state == "water"]
+        if water:
+            self.click(*self.cell_centre(ENEMY_BOARD, *water[0]))
+        time.sleep(3)
+        later = self.grab()
+        for board, name in ((PLAYER_BOARD, "player's"), (ENEMY_BOARD, "computer's")):
+            area = (board[0] + CELL, board[1] + CELL, 10 * CELL, 10 * CELL)
+            if self.client_region(later, area) != self.client_region(frame, area):
+                self.shot(later, "changed")
+                raise Failure("the %s board changed after the match was over%s" %
+                              (name, " and its cell %s was pressed" % (water[0],) if water else ""))
+        self.shot(later, "still")
+
+    def step6_new_match(self):
+        enemy_at_end = self.board_states(self.ended, ENEMY_BOARD)
+        self.press_start()
+
+        def placing_problems(frame):
+            problems = []
+            if self.client_region(frame, START_CAPTION) != self.client_region(self.initial, START_CAPTION):
+                problems.append("the start button does not read as before the first match")
+            water = {(c, r): "water" for c in range(1, 11) for r in range(1, 11)}
+            problems += self.board_problems(frame, PLAYER_BOARD, water, "player's")
+            for k in range(9):
+                home = self.client_region(self.initial, picture_box(k))
+                share = same_fraction(self.client_region(frame, picture_box(k)), home)
+                if share < 0.99:
+                    problems.append("ship picture %d is not back in the tray (%.0f%% as at the start)"
+                                    % (k, 100 * share))
+            if self.client_region(frame, STATUS_LINE) != self.client_region(self.initial, STATUS_LINE):
+                problems.append("the status line does not look as before the first match")
+            return problems
+
+        try:
+            frame = self.wait_for_frame("the game to be back to placing the fleet", lambda f: not placing_problems(f),
+                                        timeout=5)
+        except Failure:
+            raise Failure("after pressing 'Nuova': %s" % "; ".join(placing_problems(self.grab())))
+        self.save_region(frame, START_BUTTON, "button-new")
+        self.shot(frame, "")
+        enemy = self.board_states(frame, ENEMY_BOARD)
+        if all(state == "water" for state in enemy.values()):
+            print("  the computer's board is clear")
+        elif enemy == enemy_at_end:
+            print("  the computer's board still shows the last match: %d hit, %d red, %d missed cells"
+                  % tuple(sum(1 for state in enemy.values() if state == kind) for kind in ("hit", "red", "miss")))
+        else:
+            changed = {cell: (enemy_at_end[cell], state) for cell, state in enemy.items() if state != enemy_at_end[cell]}
+            raise Failure("after pressing 'Nuova' the computer's board is neither clear nor as the match left it: %s"
+                          % changed)
+        # Placing works again: a ship goes from the tray onto the board.
+        self.pick_picture(0)
+        frame = self.drop(0, 3, 3, False, True)
+        self.shot(frame, "placed")
+
     def run(self):
         steps = [
             ("01-window", self.step1_window_appears),
@@ -678,6 +1069,13 @@ class Session:
             ("07-about", self.step7_about_box),
             ("08-exit", self.step8_exit),
         ]
+        if self.args.full_match:
+            steps = steps[:3] + [
+                ("04-match", self.step4_full_match),
+                ("05-match-end", self.step5_match_end),
+                ("06-new", self.step6_new_match),
+                ("07-exit", self.step8_exit),
+            ]
         began = time.monotonic()
         try:
             for name, step in steps:
@@ -698,6 +1096,10 @@ class Session:
             self.stop()
             return 1
         print("session passed in %.1f s; screenshots in %s" % (time.monotonic() - began, self.shots))
+        if self.args.full_match:
+            print("the player %s: %d shots by the player, %d by the computer, the match %.0f s, the session %.0f s"
+                  % (self.outcome, self.player_shots, len(self.computer_results), self.match_time,
+                     time.monotonic() - began))
         return 0
 
 
@@ -706,7 +1108,14 @@ def main():
     parser.add_argument("--exe", required=True, help="Tiremola.exe")
     parser.add_argument("--window-list", required=True, help="window_list.exe, the observer of the Wine desktop")
     parser.add_argument("--shots", required=True, help="folder for the screenshots of every step")
+    parser.add_argument("--full-match", action="store_true",
+                        help="after placing the fleet, play the match to its end (a few minutes) instead of abandoning")
+    parser.add_argument("--sweep", choices=("checkerboard", "random"), default="checkerboard",
+                        help="with --full-match, the order in which the player searches the computer's board")
+    parser.add_argument("--seed", type=int, default=None, help="with --full-match, the player's random choices")
     args = parser.parse_args()
+    if args.seed is None:
+        args.seed = random.SystemRandom().randrange(1 << 31)
     for name in ("DISPLAY", "WINEPREFIX"):
         if not os.environ.get(name):
             sys.exit("%s is not set: run this through ./test.sh" % name)
