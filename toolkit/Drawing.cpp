@@ -97,7 +97,7 @@ void Drawing::Finish()
 }
 
 void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const std::wstring& value, int align,
-                         COLORREF color, FontSpec* spec)
+                         COLORREF color, FontSpec* fontSpec)
 {
     if (!dc)
         return;
@@ -105,7 +105,7 @@ void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const s
     const std::wstring shown = value.substr(0, drawStringBufferLength - 1);
     const UINT format = align == 1 ? DT_RIGHT : align == 2 ? DT_CENTER : DT_LEFT | DT_TOP;
     RECT box{left, top, left + boxWidth, top + boxHeight};
-    HGDIOBJ previousFont = spec ? SelectObject(dc, spec->GetFont()) : nullptr;
+    HGDIOBJ previousFont = fontSpec ? SelectObject(dc, fontSpec->GetFont()) : nullptr;
     const COLORREF previousColor = SetTextColor(dc, color);
     const int length = static_cast<int>(shown.size());
     const bool drawn = boxWidth != 0 && boxHeight != 0
@@ -114,21 +114,21 @@ void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const s
     if (!drawn)
         OnGdiFailure();
     SetTextColor(dc, previousColor);
-    if (spec)
+    if (fontSpec)
         SelectObject(dc, previousFont);
 }
 
 void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const std::string& value, int align,
-                         COLORREF color, FontSpec* spec)
+                         COLORREF color, FontSpec* fontSpec)
 {
-    DrawString(left, top, boxWidth, boxHeight, ToWide(value), align, color, spec);
+    DrawString(left, top, boxWidth, boxHeight, ToWide(value), align, color, fontSpec);
 }
 
-int Drawing::LineHeight(FontSpec* spec)
+int Drawing::LineHeight(FontSpec* fontSpec)
 {
-    if (!dc || !spec)
+    if (!dc || !fontSpec)
         return -1;
-    Selection selected(dc, spec->GetFont());
+    Selection selected(dc, fontSpec->GetFont());
     TEXTMETRICW metrics{};
     return GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : -1;
 }

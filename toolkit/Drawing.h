@@ -46,10 +46,10 @@ public:
     void Finish();
 
     void DrawString(int left, int top, int boxWidth, int boxHeight, const std::wstring& value, int align,
-                    COLORREF color, FontSpec* spec);
+                    COLORREF color, FontSpec* fontSpec);
     void DrawString(int left, int top, int boxWidth, int boxHeight, const std::string& value, int align,
-                    COLORREF color, FontSpec* spec);
-    int LineHeight(FontSpec* spec);
+                    COLORREF color, FontSpec* fontSpec);
+    int LineHeight(FontSpec* fontSpec);
     void DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color);
     // Leaves the right-most column and the bottom row untouched.
     void FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color);

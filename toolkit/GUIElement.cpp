@@ -290,9 +290,9 @@ void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
     Redraw();
 }
 
-void GUIElement::SetFont(FontSpec* spec)
+void GUIElement::SetFont(FontSpec* fontSpec)
 {
-    font = spec;
+    font = fontSpec;
     if (created)
         ApplyFont();
 }

@@ -141,7 +141,7 @@ public:
     // Top-left corner in the parent's client coordinates (screen coordinates for a form).
     POINT GetPosition();
     void SetPosition(std::int32_t left, std::int32_t top);
-    void SetFont(FontSpec* spec);
+    void SetFont(FontSpec* fontSpec);
     std::string GetTooltipText() const;
     void CreateTooltip(HWND owner);
     void UpdateTooltip();
