@@ -869,13 +869,24 @@ class Session:
             if cell is None:
                 raise Failure("every cell of the computer's board has been shot and the match goes on")
             self.click(*self.cell_centre(ENEMY_BOARD, *cell))
+            may_win = len(self.player_hits) == FLEET_CELLS - 1
+
+            def answered():
+                frame = self.grab()
+                state = self.cell_state(frame, ENEMY_BOARD, *cell)
+                if state in ("hit", "miss"):
+                    return frame, state
+                # The box that ends the match comes up in the middle of the screen, and may stand
+                # over the very cell that won it; the box is then what tells of the hit.
+                if may_win and self.find_window(title="Hai vinto"):
+                    return frame, "hit"
+                return None
+
             try:
-                frame = self.wait_for_frame(
-                    "the computer's cell %s to show a hit or a miss" % (cell,),
-                    lambda f: self.cell_state(f, ENEMY_BOARD, *cell) in ("hit", "miss"), timeout=5)
+                frame, result = self.wait_for("the computer's cell %s to show a hit or a miss" % (cell,), answered,
+                                              timeout=5, interval=0.02)
             except Failure as failure:
                 raise Failure("%s; windows on the desktop: %s" % (failure, self.windows()))
-            result = self.cell_state(frame, ENEMY_BOARD, *cell)
             self.player_shots += 1
             self.shooter.record(cell, result)
             print("  player's shot %d at %s: %s" % (self.player_shots, cell, result), flush=True)
