@@ -69,10 +69,12 @@ Drawing::~Drawing()
     Finish();
 }
 
+// Drawing goes on after a failed step; the error only reaches a debugger's output.
 void Drawing::OnGdiFailure()
 {
-    const std::string reason = ToText(static_cast<std::int64_t>(GetLastError()));
-    static_cast<void>(reason);
+    const std::string report =
+        "GDI drawing step failed, error " + ToText(static_cast<std::int64_t>(GetLastError())) + "\n";
+    OutputDebugStringA(report.c_str());
 }
 
 void Drawing::Begin()
