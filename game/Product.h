@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Version.h"
+
 namespace MyGame {
 
 constexpr const char* productName = "Tiremola";
-constexpr const char* productVersion = "1.0.2.0";
+constexpr const char* productVersion = TIREMOLA_VERSION_TEXT;
 // Narrow text in the program's 8-bit character set: 0xA9 is the copyright sign.
 constexpr const char* copyrightNotice = "\xA9 2026 tiremola.test";
 // The maker's site; its host name is under a top-level domain reserved for tests, so no

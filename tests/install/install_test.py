@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""Installs Tiremola with its installer into a fresh Wine prefix, silently, as a player's machine
+gets it, and checks what the player would find: the files in the user's programs folder, the
+Start-menu shortcut, the entry among the installed programs, and a game that starts from the
+shortcut and paints its window. Then the silent uninstaller must take all of it away again and
+leave nothing of the game behind. A second round installs into a folder chosen with /D=.
+
+Needs DISPLAY (the test command's virtual display). Every Wine call runs with a time limit and
+with its output in files, so that a box waiting for an answer fails the test instead of hanging
+it, and no Wine process holds on to a pipe of ctest's.
+"""
+
+import argparse
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tiremola"
+UNINSTALLER = "Disinstalla.exe"
+INSTALLED_FILES = ["Tiremola.exe", "LEGGIMI.txt", UNINSTALLER]
+CHOSEN_FOLDER = r"C:\Giochi\Tiremola"
+FORM_BACKGROUND = (153, 204, 255)
+WINE_TIMEOUT = 120
+
+
+class Failure(Exception):
+    pass
+
+
+class Prefix:
+    def __init__(self, path):
+        self.path = path
+        self.env = dict(os.environ, WINEPREFIX=path, WINEDEBUG="-all",
+                        # Shortcuts would otherwise also become menu entries in the real home folder.
+                        WINEDLLOVERRIDES="winemenubuilder.exe=d")
+        self.log = os.path.join(os.path.dirname(path), "wine.log")
+
+    def run(self, *command, timeout=WINE_TIMEOUT):
+        """Runs a Wine command; returns its exit code and what it printed."""
+        with tempfile.TemporaryFile() as out, open(self.log, "ab") as log:
+            try:
+                done = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                      stderr=log, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                self.stop()
+                raise Failure("%s did not end within %d s (a box waiting for an answer?)"
+                              % (" ".join(command), timeout))
+            out.seek(0)
+            return done.returncode, out.read().decode("utf-8", "replace")
+
+    def wine(self, *arguments, timeout=WINE_TIMEOUT):
+        return self.run("wine", *arguments, timeout=timeout)
+
+    def settle(self):
+        """Waits until every program of the prefix has ended, the uninstaller's copy too."""
+        self.run("wineserver", "-w")
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+
+    def windows(self, unix_path):
+        return "C:\\" + os.path.relpath(unix_path, os.path.join(self.path, "drive_c")).replace("/", "\\")
+
+    def unix(self, windows_path):
+        if not re.match(r"^[Cc]:\\", windows_path):
+            raise Failure("not a path on drive C: %r" % windows_path)
+        return os.path.join(self.path, "drive_c", *windows_path[3:].split("\\"))
+
+    def uninstall_entry(self):
+        """The values of the installed programs' entry, or None when there is none."""
+        code, out = self.wine("reg", "query", UNINSTALL_KEY)
+        if code != 0:
+            return None
+        values = {}
+        for line in out.splitlines():
+            match = re.match(r"^\s+(\S+)\s+(REG_\w+)\s*(.*)$", line.rstrip("\r"))
+            if match:
+                values[match.group(1)] = (match.group(2), match.group(3))
+        return values
+
+    def shortcuts(self):
+        return glob.glob(os.path.join(self.path, "drive_c", "users", "*", "AppData", "Roaming", "Microsoft",
+                                      "Windows", "Start Menu", "Programs", "Tiremola.lnk"))
+
+    def traces(self):
+        """Every file, folder and registry line of the prefix that names the game."""
+        found = []
+        for folder, names, files in os.walk(os.path.join(self.path, "drive_c")):
+            found += [os.path.join(folder, n) for n in names + files if "tiremola" in n.lower()]
+        for hive in glob.glob(os.path.join(self.path, "*.reg")):
+            with open(hive, encoding="utf-8", errors="replace") as lines:
+                found += ["%s: %s" % (os.path.basename(hive), line.strip())
+                          for line in lines if "tiremola" in line.lower()]
+        return found
+
+
+def expect(failures, condition, what):
+    if not condition:
+        failures.append(what)
+
+
+def check_installed(prefix, shipped_exe, version, expected_folder):
+    """Checks the files, the shortcut and the entry; returns the install folder."""
+    entry = prefix.uninstall_entry()
+    if entry is None:
+        raise Failure("no entry %s after the silent install" % UNINSTALL_KEY)
+    failures = []
+
+    def value(name, kind="REG_SZ"):
+        found = entry.get(name)
+        expect(failures, found is not None and found[0] == kind, "%s is not a %s: %r" % (name, kind, found))
+        return found[1] if found else ""
+
+    folder = value("InstallLocation")
+    if not expected_folder(folder):
+        raise Failure("installed into %r" % folder)
+    exe = folder + "\\Tiremola.exe"
+    expect(failures, value("DisplayName") == "Tiremola", "DisplayName %r" % value("DisplayName"))
+    expect(failures, value("DisplayVersion") == version, "DisplayVersion %r" % value("DisplayVersion"))
+    expect(failures, value("Publisher") != "", "no Publisher")
+    expect(failures, value("DisplayIcon") == exe + ",0", "DisplayIcon %r" % value("DisplayIcon"))
+    expect(failures, value("UninstallString") == '"%s\\%s"' % (folder, UNINSTALLER),
+           "UninstallString %r" % value("UninstallString"))
+    for flag in ("NoModify", "NoRepair"):
+        expect(failures, value(flag, "REG_DWORD") == "0x1", "%s %r" % (flag, value(flag, "REG_DWORD")))
+
+    for name in INSTALLED_FILES:
+        expect(failures, os.path.isfile(os.path.join(prefix.unix(folder), name)), "%s not installed" % name)
+    installed = os.path.join(prefix.unix(folder), "Tiremola.exe")
+    if os.path.isfile(installed):
+        with open(installed, "rb") as a, open(shipped_exe, "rb") as b:
+            expect(failures, a.read() == b.read(), "the installed Tiremola.exe is not the one that ships")
+        total_kib = sum(os.path.getsize(os.path.join(prefix.unix(folder), n)) for n in INSTALLED_FILES
+                        if os.path.isfile(os.path.join(prefix.unix(folder), n))) // 1024
+        size = value("EstimatedSize", "REG_DWORD")
+        expect(failures, size.startswith("0x") and abs(int(size, 16) - total_kib) <= len(INSTALLED_FILES),
+               "EstimatedSize %r, installed %d KiB" % (size, total_kib))
+
+    shortcuts = prefix.shortcuts()
+    expect(failures, len(shortcuts) == 1, "Start-menu shortcuts named Tiremola: %r" % shortcuts)
+    if failures:
+        raise Failure("after the silent install: " + "; ".join(failures))
+    return folder
+
+
+def painted(picture):
+    """True once most of the captured window shows the form's background."""
+    with tempfile.NamedTemporaryFile(suffix=".rgb") as raw:
+        subprocess.run(["convert", picture, "-depth", "8", "rgb:" + raw.name], check=True)
+        data = raw.read()
+    pixels = len(data) // 3
+    background = sum(1 for i in range(0, pixels * 3, 3) if tuple(data[i:i + 3]) == FORM_BACKGROUND)
+    return pixels > 0 and background * 2 > pixels
+
+
+def check_game_starts(prefix, shortcut, work):
+    """Starts the game through its Start-menu shortcut and waits for its window to paint."""
+    code, _ = prefix.wine("start", prefix.windows(shortcut))
+    if code != 0:
+        raise Failure("starting the shortcut %s ended with %d" % (shortcut, code))
+    picture = os.path.join(work, "installed-game.png")
+    deadline = time.time() + 60
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tiremola "],
+                               capture_output=True, text=True)
+        for window in found.stdout.split():
+            shot = subprocess.run(["import", "-window", window, picture], stderr=subprocess.DEVNULL)
+            if shot.returncode == 0 and painted(picture):
+                return
+        time.sleep(0.5)
+    raise Failure("the installed game's window did not paint within 60 s (last picture: %s)" % picture)
+
+
+def uninstall(prefix, folder):
+    code, _ = prefix.wine(folder + "\\" + UNINSTALLER, "/S")
+    if code != 0:
+        raise Failure("the silent uninstall ended with %d" % code)
+    prefix.settle()
+    failures = []
+    expect(failures, not os.path.exists(prefix.unix(folder)), "%s is still there" % folder)
+    expect(failures, prefix.shortcuts() == [], "the shortcut is still there")
+    expect(failures, prefix.uninstall_entry() is None, "the installed programs' entry is still there")
+    prefix.stop()
+    left = prefix.traces()
+    expect(failures, left == [], "left behind: %s" % "; ".join(left[:10]))
+    if failures:
+        raise Failure("after the silent uninstall: " + "; ".join(failures))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--setup", required=True, help="the installer")
+    parser.add_argument("--exe", required=True, help="the executable that ships")
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--work", required=True, help="a folder for the prefix and the pictures")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        sys.exit("needs DISPLAY, as the test command provides it")
+
+    work = os.path.abspath(args.work)
+    setup = os.path.abspath(args.setup)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(os.path.join(work, "wineprefix"))
+    prefix = Prefix(os.path.join(work, "wineprefix"))
+    try:
+        prefix.run("wineboot", "-i")
+        prefix.settle()
+
+        # Into the user's programs folder by default, then started from its shortcut.
+        code, _ = prefix.wine(setup, "/S")
+        if code != 0:
+            raise Failure("the silent install ended with %d" % code)
+        prefix.settle()
+        folder = check_installed(prefix, args.exe, args.version,
+                                 lambda f: re.match(r"^C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Tiremola$", f))
+        check_game_starts(prefix, prefix.shortcuts()[0], work)
+        prefix.stop()
+        uninstall(prefix, folder)
+
+        # Into a folder of the player's choosing.
+        code, _ = prefix.wine(setup, "/S", "/D=" + CHOSEN_FOLDER)
+        if code != 0:
+            raise Failure("the silent install with /D= ended with %d" % code)
+        prefix.settle()
+        folder = check_installed(prefix, args.exe, args.version, lambda f: f == CHOSEN_FOLDER)
+        uninstall(prefix, folder)
+    except Failure as failure:
+        sys.exit("FAILED: %s (Wine's messages: %s)" % (failure, prefix.log))
+    finally:
+        prefix.stop()
+    print("installed, started, and uninstalled without a trace, twice")
+
+
+if __name__ == "__main__":
+    main()
