@@ -59,9 +59,10 @@ echo "Both builds are byte-identical."
 exe="$first/$packaging/shipped/Tiremola.exe"
 unzip -p "$first/$packaging/${files[1]}" Tiremola.exe | cmp -s - "$exe" ||
   { echo "The zip does not hold the stripped executable." >&2; exit 1; }
-x86_64-w64-mingw32-objdump -t "$exe" | grep -q '^no symbols$' ||
-  { echo "The executable that ships has a symbol table." >&2; exit 1; }
-TZ=UTC x86_64-w64-mingw32-objdump -p "$exe" | grep -Eq '^Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970$' ||
+symbols=$(x86_64-w64-mingw32-objdump -t "$exe")
+grep -q '^no symbols$' <<<"$symbols" || { echo "The executable that ships has a symbol table." >&2; exit 1; }
+headers=$(TZ=UTC x86_64-w64-mingw32-objdump -p "$exe")
+grep -Eq '^Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970$' <<<"$headers" ||
   { echo "The executable that ships carries a link time." >&2; exit 1; }
 kib=$(( ($(stat -c %s "$exe") + 1023) / 1024 ))
 [ "$kib" -le "$max_exe_kib" ] || { echo "The executable is $kib KiB, more than $max_exe_kib KiB." >&2; exit 1; }

@@ -889,6 +889,7 @@ class Session:
                 raise Failure("%s; windows on the desktop: %s" % (failure, self.windows()))
             self.player_shots += 1
             self.shooter.record(cell, result)
+            self.shot(frame, "player-%03d" % self.player_shots)
             print("  player's shot %d at %s: %s" % (self.player_shots, cell, result), flush=True)
             if result == "miss":
                 self.turn_mark = frame.taken
@@ -916,6 +917,7 @@ class Session:
 
             frame = self.wait_for_frame("the computer's yellow aim on the player's board", aim, timeout=10)
             aim_seen = frame.taken
+            self.shot(frame, "computer-%03d-aim" % (len(self.computer_results) + 1))
             if len(aimed) != 1:
                 raise Failure("the computer aims at %d cells at once: %s" % (len(aimed), aimed))
             cell = aimed[0]
@@ -934,6 +936,7 @@ class Session:
             self.turn_mark = frame.taken
             result = self.cell_state(frame, PLAYER_BOARD, *cell)
             self.computer_results[cell] = result
+            self.shot(frame, "computer-%03d" % len(self.computer_results))
             print("  computer's shot %d at %s: %s (aim after %.2f s, result %.2f s later)"
                   % (len(self.computer_results), cell, result, self.aim_delays[-1], self.result_delays[-1]),
                   flush=True)
@@ -944,7 +947,9 @@ class Session:
                 if not 1.0 <= delay <= 6.0:
                     raise Failure("%s came after %.2f s, not after about two seconds" % (what, delay))
             problems = self.board_problems(frame, PLAYER_BOARD, self.expected_player_board(), "player's")
-            if probe and self.cell_state(frame, ENEMY_BOARD, *probe) != "water":
+            # The box that ends a lost match may stand over the pressed cell, as over any other.
+            lost = all(self.computer_results.get(ship) == "hit" for ship in self.fleet)
+            if probe and not lost and self.cell_state(frame, ENEMY_BOARD, *probe) != "water":
                 problems.append("the computer's cell %s, pressed while the computer was playing, shows as %s"
                                 % (probe, self.cell_state(frame, ENEMY_BOARD, *probe)))
             if problems:
@@ -952,7 +957,7 @@ class Session:
             if result == "miss":
                 self.expect_status("the computer's miss")
                 return False
-            if all(self.computer_results.get(ship) == "hit" for ship in self.fleet):
+            if lost:
                 return True
             self.expect_status("the computer's hit")
 
