@@ -191,6 +191,13 @@ TEST(ResourceTest, VersionRecordReads1020)
     ASSERT_NE(productVersion, nullptr) << "table " << TorUtility::ToNarrow(table);
     EXPECT_STREQ(productVersion, L"1.0.2.0");
     EXPECT_STREQ(productVersion, TorUtility::ToWide(MyGame::productVersion).c_str()) << "as the about box shows it";
+
+    const std::string_view manifest = ResourceBytes(MAKEINTRESOURCEW(IDR_MANIFEST), RT_MANIFEST);
+    const std::size_t identity = manifest.find("<assemblyIdentity");
+    ASSERT_NE(identity, std::string_view::npos);
+    const std::string_view tag = manifest.substr(identity, manifest.find('>', identity) - identity);
+    EXPECT_NE(tag.find(std::string("version=\"") + MyGame::productVersion + "\""), std::string_view::npos)
+        << "the manifest names the same version: " << tag;
 }
 
 TEST(ResourceTest, ManifestAsksToRunWithTheCallersRights)
