@@ -71,7 +71,9 @@ public:
     // empty prefix keeps the one the cell's name already has.
     void SetPlayerCell(int c, int r, std::string prefix, bool hasShip, int shipId);
     void RevealFleet(const Grid& grid, const Board& board);
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; it takes Board's element type for an integer
     CellControl* PlayerCell(int c, int r) const { return playerCells[r * boardStride + c]; }
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; as above
     CellControl* EnemyCell(int c, int r) const { return enemyCells[r * boardStride + c]; }
 
     // Match.

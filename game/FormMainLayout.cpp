@@ -89,7 +89,8 @@ void FormMain::BuildInterface()
     statusBar->Create();
     statusBar->SetEnabled(false);
 
-    for (std::size_t i = 0; i < shipBitmaps.size(); ++i)
+    static_assert(std::size(shipBitmapIds) == std::tuple_size_v<decltype(shipBitmaps)>);
+    for (std::size_t i = 0; i < std::size(shipBitmapIds); ++i)
         shipBitmaps[i] = Made(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(shipBitmapIds[i]),
                                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BuildShipPictures();

@@ -30,6 +30,7 @@ Form::~Form()
     if (created && handle && !destroyed) {
         SendMessageW(handle, WM_CLOSE, 0, 0);
         created = false;
+        // cppcheck-suppress knownConditionTrueFalse ; WM_CLOSE runs the window procedure, which may destroy the window
         if (!destroyed)
             DestroyWindow(handle);
     }

@@ -240,6 +240,9 @@ void GUIElement::OnShown()
 {
 }
 
+// The lists are passed by value so that an override may keep them; the window procedure builds
+// them as temporaries, so nothing is copied.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void GUIElement::OnNotify(std::int32_t, std::vector<std::int32_t>, std::vector<std::string>)
 {
 }
