@@ -30,6 +30,7 @@ FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title)
     SetText(title);
     minimizeBox = true;
     resizable = false;
+    showLater = true;
     onCreated = BuildOnCreated<FormMain, &FormMain::BuildInterface>;
     onClosing = AskOnClosing<FormMain, &FormMain::ConfirmClose>;
     onResized = CallOnForm<FormMain, &FormMain::OnFormResized>;
@@ -45,6 +46,7 @@ FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title)
     SetIcon(IDI_TIREMOLA);
     SetFont(formFont.get());
     SetClientSize(clientWidth, clientHeight);
+    Show();
     if (!mainFormInstance)
         mainFormInstance = this;
 }

@@ -85,13 +85,14 @@ void Form::Create()
     windowClass.lpszClassName = className.c_str();
     RegisterClassW(&windowClass);
 
-    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), WindowStyle(), x, y, width,
-                             height, nullptr, nullptr, instance, nullptr);
+    const DWORD style = showLater ? WindowStyle() & ~WS_VISIBLE : WindowStyle();
+    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, x, y, width, height,
+                             nullptr, nullptr, instance, nullptr);
     if (!mainWindow)
         mainWindow = handle;
     AttachWindow(handle);
-    ShowWindow(handle, SW_SHOW);
-    UpdateWindow(handle);
+    if (!showLater)
+        Show();
     created = true;
     CreateTooltip(handle);
     ApplyFont();
@@ -113,6 +114,12 @@ void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
     SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOMOVE);
     UpdateTooltip();
     Redraw();
+}
+
+void Form::Show()
+{
+    ShowWindow(handle, SW_SHOW);
+    UpdateWindow(handle);
 }
 
 void Form::CenterOnScreen()

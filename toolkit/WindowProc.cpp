@@ -144,6 +144,16 @@ Outcome Activate(const Message& m)
     return defaultProcessing;
 }
 
+// Once the element of a window of the toolkit's own classes has painted it, nothing is left to
+// paint, and the default processing would only fetch and release a device context for nothing.
+Outcome Paint(const Message& m)
+{
+    m.element->OnPaint();
+    if (!m.element->previousProc && !GetUpdateRect(m.window, nullptr, FALSE))
+        return 0;
+    return defaultProcessing;
+}
+
 Outcome Close(const Message& m)
 {
     return m.element->OnClosing() ? defaultProcessing : Outcome{1};
@@ -348,7 +358,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_ACTIVATE, Activate, true},
     {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
     {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
-    {WM_PAINT, Notice<&GUIElement::OnPaint>, true},
+    {WM_PAINT, Paint, true},
     {WM_CLOSE, Close, true},
     {WM_SHOWWINDOW, ShowWindowMessage, true},
     {WM_SETCURSOR, SetCursorShape, true},
