@@ -310,10 +310,11 @@ Outcome MouseLeave(const Message& m)
 Outcome HotKeyPressed(const Message& m)
 {
     auto* form = dynamic_cast<Form*>(m.element);
-    const auto n = static_cast<std::int64_t>(static_cast<int>(m.wParam));
-    if (!form || n < 1 || n > static_cast<std::int64_t>(form->hotKeys.size()))
+    // The whole identifier counts: one that only agrees with an entry in its low bits is another.
+    const WPARAM n = m.wParam;
+    if (!form || n < 1 || n > form->hotKeys.size())
         return defaultProcessing;
-    const HotKey& entry = form->hotKeys[static_cast<std::size_t>(n - 1)];
+    const HotKey& entry = form->hotKeys[n - 1];
     HWND foreground = GetForegroundWindow();
     if (foreground == m.window) {
         if (entry.handler)

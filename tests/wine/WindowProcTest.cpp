@@ -107,7 +107,8 @@ TEST_F(WindowProcTest, HotKeyOutsideTheFormsListDoesNothing)
     SetForegroundWindow(form->handle);
     PumpMessages();
     log.Clear();
-    for (WPARAM identifier : {WPARAM{0}, static_cast<WPARAM>(-1), WPARAM{2}})
+    // 0x100000001 agrees with entry 1 in its low 32 bits only.
+    for (WPARAM identifier : {WPARAM{0}, static_cast<WPARAM>(-1), WPARAM{2}, WPARAM{0x100000001}})
         SendMessageW(form->handle, WM_HOTKEY, identifier, 0);
     EXPECT_TRUE(log.Matches({}));
     SendMessageW(form->handle, WM_HOTKEY, 1, 0);
