@@ -50,6 +50,9 @@ public:
     std::int32_t iconId = 0;
 
 private:
+    void ReleaseClass();
+    void ForgetEverywhere();
+
     std::wstring className;
 };
 

@@ -235,8 +235,10 @@ Outcome Command(const Message& m)
         return defaultProcessing;
     }
     auto* source = ElementOfWindow(reinterpret_cast<HWND>(m.lParam));
+    // Only a click is a command: an owner-drawn button also reports the second press of a
+    // double-click, which must not act a second time.
     auto* command = dynamic_cast<CommandElement*>(source);
-    if (command && command->onCommand)
+    if (command && command->onCommand && code == BN_CLICKED)
         command->onCommand(source);
     return defaultProcessing;
 }
@@ -286,6 +288,15 @@ Outcome LeftButtonDown(const Message& m)
     m.element->OnLeftDown(p.x, p.y);
     lastPanel = dynamic_cast<PanelChildren*>(m.element);
     return defaultProcessing;
+}
+
+// A double-click on a button is one click: its second press is kept from the control, which
+// would otherwise take it as a further press.
+Outcome LeftDoubleClick(const Message& m)
+{
+    const Point p = MousePoint(m.lParam);
+    m.element->OnLeftDoubleClick(p.x, p.y);
+    return dynamic_cast<Button*>(m.element) ? Outcome{0} : defaultProcessing;
 }
 
 Outcome MouseWheel(const Message& m)
@@ -368,7 +379,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOUSEMOVE, MouseMove, true},
     {WM_LBUTTONDOWN, LeftButtonDown, true},
     {WM_LBUTTONUP, MouseButton<&GUIElement::OnLeftUp>, true},
-    {WM_LBUTTONDBLCLK, MouseButton<&GUIElement::OnLeftDoubleClick>, true},
+    {WM_LBUTTONDBLCLK, LeftDoubleClick, true},
     {WM_RBUTTONDOWN, MouseButton<&GUIElement::OnRightDown>, true},
     {WM_RBUTTONUP, MouseButton<&GUIElement::OnRightUp>, true},
     {WM_RBUTTONDBLCLK, MouseButton<&GUIElement::OnRightDoubleClick>, true},
