@@ -108,6 +108,8 @@ public:
     bool playing = false;
     bool matchOver = false;
     bool playerTurn = false;
+    // "Vuoi realmente uscire?" is being asked; the game window takes no input meanwhile.
+    bool exitQuestionOpen = false;
     Position lastHit = NoPosition;
     std::deque<Position> earlierHits;
     CellControl* draggedShip = nullptr;

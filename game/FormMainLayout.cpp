@@ -143,6 +143,8 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
                 cell->tag = "areanemica;0;" + ToText(c) + ";" + ToText(r) + ";-1";
             }
             cell->onLeftDown = LeftDownAdaptor;
+            // A quick second press arrives as a double-click; it is a press all the same.
+            cell->onLeftDoubleClick = LeftDownAdaptor;
         }
         cell->Create();
     }
@@ -164,6 +166,7 @@ void FormMain::BuildShipPictures()
         picture->pictureHeight = shipPictureHeight;
         picture->Redraw();
         picture->onLeftDown = LeftDownAdaptor;
+        picture->onLeftDoubleClick = LeftDownAdaptor;
         picture->tag = "drag;" + ToText(k);
         picture->SetHandCursor(true);
         picture->Create();

@@ -1,6 +1,8 @@
 #include "Form.h"
 
 #include "Drawing.h"
+#include "ElementRegistry.h"
+#include "FormAbout.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -39,6 +41,36 @@ Form::~Form()
     if (iconHandle)
         DestroyIcon(iconHandle);
     hotKeys.clear();
+    ReleaseClass();
+    ForgetEverywhere();
+}
+
+// The class was made for this form's window alone; it goes, with a brush made for it, once
+// that window is gone.
+void Form::ReleaseClass()
+{
+    if (className.empty() || !UnregisterClassW(className.c_str(), instance))
+        return;
+    if (windowClass.hbrBackground != GetSysColorBrush(COLOR_BTNFACE))
+        Unmake(windowClass.hbrBackground);
+    windowClass.hbrBackground = nullptr;
+}
+
+// Nothing toolkit-wide may go on naming a form that is gone.
+void Form::ForgetEverywhere()
+{
+    if (activeForm == this)
+        activeForm = nullptr;
+    if (mainFormInstance == this)
+        mainFormInstance = nullptr;
+    for (GUIElement* element : ElementRegistry::Elements()) {
+        auto* form = dynamic_cast<Form*>(element);
+        if (form && form->companion == this)
+            form->companion = nullptr;
+        auto* box = dynamic_cast<FormAbout*>(element);
+        if (box && box->caller == this)
+            box->caller = nullptr;
+    }
 }
 
 DWORD Form::WindowStyle() const
@@ -79,7 +111,6 @@ void Form::Create()
     windowClass.hInstance = instance;
     windowClass.hIcon = iconId != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // The class brush lives as long as the class, which is never unregistered.
     windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
                                                 : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
     windowClass.lpszClassName = className.c_str();

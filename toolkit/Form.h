@@ -56,6 +56,9 @@ public:
     bool showLater = false;
 
 private:
+    void ReleaseClass();
+    void ForgetEverywhere();
+
     std::wstring className;
 };
 
