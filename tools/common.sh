@@ -10,6 +10,8 @@ TIREMOLA_PACKAGES=(
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick
   googletest fonts-liberation fonts-dejavu-core sox
+  # The second compiler of the Windows build, its linker, and the static analysers.
+  clang lld clang-tidy cppcheck
 )
 
 # The text fuzzer needs clang with its sanitizer runtimes; without them it is simply not built.
