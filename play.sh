@@ -6,7 +6,8 @@ source "$(dirname "$0")/tools/common.sh"
 cd "$TIREMOLA_ROOT"
 
 ensure_packages
-build_preset windows
+# Only the game, not the tests and benchmarks: playing needs nothing else.
+build_preset windows Tiremola
 exe="$TIREMOLA_BUILD/windows/game/Tiremola.exe"
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -10,12 +10,12 @@ TIREMOLA_PACKAGES=(
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick
   googletest fonts-liberation fonts-dejavu-core sox
-  # The second compiler of the Windows build, its linker, and the static analysers.
-  clang lld clang-tidy cppcheck
+  # The text fuzzer: clang with the sanitizer runtimes of the distribution's own clang version.
+  # clang is also the Windows build's second compiler, with its linker and the static analysers.
+  clang libclang-rt-dev lld clang-tidy cppcheck
+  # The release files: the installer and a look into the zip.
+  nsis unzip
 )
-
-# The text fuzzer needs clang with its sanitizer runtimes; without them it is simply not built.
-TIREMOLA_OPTIONAL_PACKAGES=(clang libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -30,26 +30,21 @@ missing_packages() {
 
 # Installs only the packages that are not installed yet.
 ensure_packages() {
-  local missing optional
+  local missing
   missing=$(missing_packages "${TIREMOLA_PACKAGES[@]}")
-  optional=$(missing_packages "${TIREMOLA_OPTIONAL_PACKAGES[@]}")
-  [ -z "$missing$optional" ] && return 0
+  [ -z "$missing" ] && return 0
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  if [ -n "$missing" ]; then
-    echo "Installing:" $missing
-    # shellcheck disable=SC2086
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
-  fi
-  if [ -n "$optional" ]; then
-    echo "Installing, where the distribution has them:" $optional
-    # shellcheck disable=SC2086
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $optional ||
-      echo "Not installed: the text fuzzer will not be built."
-  fi
+  echo "Installing:" $missing
+  # shellcheck disable=SC2086
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
+# Configures and builds a preset: everything, or only the targets named after it.
 build_preset() {
-  cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
+  local preset=$1
+  shift
+  [ $# -eq 0 ] || set -- --target "$@"
+  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" "$@"
 }
 
 # Makes a Wine prefix whose fonts resolve the faces the program names. With "desktop" as the
