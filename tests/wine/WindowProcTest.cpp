@@ -1,5 +1,7 @@
 #include "Button.h"
+#include "CellControl.h"
 #include "Form.h"
+#include "Label.h"
 #include "TestSupport.h"
 #include "TextBox.h"
 
@@ -97,6 +99,28 @@ TEST_F(WindowProcTest, ShowWindowRaisesShownThenResized)
 {
     SendMessageW(form->handle, WM_SHOWWINDOW, TRUE, 0);
     EXPECT_TRUE(log.Matches({"shown", "resized"}));
+}
+
+// A cell draws itself, a form without a paint of its own leaves it to the system, and a label is
+// drawn by its control; after the paint message none has anything left to paint.
+TEST_F(WindowProcTest, PaintLeavesNothingToPaintWhoeverDrewTheWindow)
+{
+    CellControl cell(form.get());
+    cell.width = 30;
+    cell.height = 20;
+    cell.SetText("7");
+    cell.Create();
+    Label label(form.get(), "x");
+    label.SetPosition(50, 0);
+    label.Create();
+    PumpMessages();
+    for (auto [window, kind] : {std::pair{static_cast<HWND>(form->handle), "form"},
+                                std::pair{static_cast<HWND>(cell.handle), "cell"},
+                                std::pair{static_cast<HWND>(label.handle), "label"}}) {
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << kind;
+    }
 }
 
 TEST_F(WindowProcTest, HotKeyOutsideTheFormsListDoesNothing)
