@@ -209,10 +209,17 @@ int wmain(int argc, wchar_t** argv)
 
     const double gameStartup = Bench::Median(Column(gameRuns, &Run::startupMs));
     const double baselineStartup = Bench::Median(Column(baselineRuns, &Run::startupMs));
-    Bench::Report("start-up until painted and idle", gameStartup, baselineStartup, "ms", 1.3);
+    const double gameMemory = Bench::Median(Column(gameRuns, &Run::peakWorkingSetMiB));
+    // The honest limit of a window built of one window per cell is a program with as many plain
+    // system windows; the single plain window is shown beside it.
+    Bench::Report("start-up until painted and idle, vs 263 static controls", gameStartup,
+                  Bench::Median(Column(manyWindowRuns, &Run::startupMs)), "ms", 1.3);
+    Bench::Report("start-up until painted and idle, vs one plain window", gameStartup, baselineStartup, "ms", 0);
     Bench::Report("idle processor load, placing state", Bench::Median(Column(gameRuns, &Run::idleCpuPercent)),
                   Bench::Median(Column(baselineRuns, &Run::idleCpuPercent)), "% of a core", 1.2);
-    Bench::Report("peak working set after start-up", Bench::Median(Column(gameRuns, &Run::peakWorkingSetMiB)),
+    Bench::Report("peak working set after start-up, vs 263 static controls", gameMemory,
+                  Bench::Median(Column(manyWindowRuns, &Run::peakWorkingSetMiB)), "MiB", 1.2);
+    Bench::Report("peak working set after start-up, vs one plain window", gameMemory,
                   Bench::Median(Column(baselineRuns, &Run::peakWorkingSetMiB)), "MiB", 0);
     Bench::Report("executable size", FileKiB(game), FileKiB(baseline), "KiB", 0);
 
@@ -222,11 +229,5 @@ int wmain(int argc, wchar_t** argv)
                 " ms later, and when the wait ended the windows still to paint numbered at most " +
                 std::to_string(MostToPaint(gameRuns)) + " (game) and " + std::to_string(MostToPaint(baselineRuns)) +
                 " (baseline)");
-    Bench::Note("the baseline with as many child windows as the game's (263 static controls): start-up " +
-                std::to_string(static_cast<int>(Bench::Median(Column(manyWindowRuns, &Run::startupMs)) + 0.5)) +
-                " ms, idle load " +
-                std::to_string(Bench::Median(Column(manyWindowRuns, &Run::idleCpuPercent))).substr(0, 5) +
-                "% of a core, peak working set " +
-                std::to_string(Bench::Median(Column(manyWindowRuns, &Run::peakWorkingSetMiB))).substr(0, 5) + " MiB");
     return 0;
 }

@@ -22,14 +22,15 @@ constexpr std::int32_t clientHeight = 400;
 
 }
 
-FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title) : Form(moduleInstance)
+FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title)
+    : Form(moduleInstance), formFont(std::make_unique<FontSpec>("Lucida Console", 14))
 {
-    formFont = std::make_unique<FontSpec>("Lucida Console", 14);
     width = clientWidth;
     height = clientHeight;
     SetText(title);
     minimizeBox = true;
     resizable = false;
+    showLater = true;
     onCreated = BuildOnCreated<FormMain, &FormMain::BuildInterface>;
     onClosing = AskOnClosing<FormMain, &FormMain::ConfirmClose>;
     onResized = CallOnForm<FormMain, &FormMain::OnFormResized>;
@@ -45,6 +46,7 @@ FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title) : Form(mo
     SetIcon(IDI_TIREMOLA);
     SetFont(formFont.get());
     SetClientSize(clientWidth, clientHeight);
+    Show();
     if (!mainFormInstance)
         mainFormInstance = this;
 }
@@ -56,6 +58,7 @@ FormMain::~FormMain()
     if (created && !destroyed) {
         SendMessageW(handle, WM_CLOSE, 0, 0);
         // The window goes now, while every element it routes messages to still exists.
+        // cppcheck-suppress knownConditionTrueFalse ; WM_CLOSE runs the window procedure, which may destroy the window
         if (!destroyed)
             DestroyWindow(handle);
     }

@@ -71,7 +71,9 @@ public:
     // empty prefix keeps the one the cell's name already has.
     void SetPlayerCell(int c, int r, std::string prefix, bool hasShip, int shipId);
     void RevealFleet(const Grid& grid, const Board& board);
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; it takes Board's element type for an integer
     CellControl* PlayerCell(int c, int r) const { return playerCells[r * boardStride + c]; }
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; as above
     CellControl* EnemyCell(int c, int r) const { return enemyCells[r * boardStride + c]; }
 
     // Match.
@@ -106,6 +108,8 @@ public:
     bool playing = false;
     bool matchOver = false;
     bool playerTurn = false;
+    // "Vuoi realmente uscire?" is being asked; the game window takes no input meanwhile.
+    bool exitQuestionOpen = false;
     Position lastHit = NoPosition;
     std::deque<Position> earlierHits;
     CellControl* draggedShip = nullptr;

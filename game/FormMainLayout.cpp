@@ -89,7 +89,8 @@ void FormMain::BuildInterface()
     statusBar->Create();
     statusBar->SetEnabled(false);
 
-    for (std::size_t i = 0; i < shipBitmaps.size(); ++i)
+    static_assert(std::size(shipBitmapIds) == std::tuple_size_v<decltype(shipBitmaps)>);
+    for (std::size_t i = 0; i < std::size(shipBitmapIds); ++i)
         shipBitmaps[i] = Made(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(shipBitmapIds[i]),
                                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BuildShipPictures();
@@ -142,6 +143,8 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
                 cell->tag = "areanemica;0;" + ToText(c) + ";" + ToText(r) + ";-1";
             }
             cell->onLeftDown = LeftDownAdaptor;
+            // A quick second press arrives as a double-click; it is a press all the same.
+            cell->onLeftDoubleClick = LeftDownAdaptor;
         }
         cell->Create();
     }
@@ -163,6 +166,7 @@ void FormMain::BuildShipPictures()
         picture->pictureHeight = shipPictureHeight;
         picture->Redraw();
         picture->onLeftDown = LeftDownAdaptor;
+        picture->onLeftDoubleClick = LeftDownAdaptor;
         picture->tag = "drag;" + ToText(k);
         picture->SetHandCursor(true);
         picture->Create();

@@ -43,11 +43,15 @@ void FormMain::ResumeTicks()
 void FormMain::ShowMessage(const std::string& message, const std::string& caption)
 {
     platform.messageBox(handle, message.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
+    // A box enables its owner as it closes; while the exit question is open the game stays shut.
+    if (exitQuestionOpen)
+        SetEnabled(false);
 }
 
 bool FormMain::AskYesNo(const std::string& question, const std::string& caption)
 {
-    return platform.messageBox(nullptr, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
+    // Owned by the game window, so that the question stays in front of it.
+    return platform.messageBox(handle, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
            IDYES;
 }
 
@@ -163,9 +167,24 @@ void FormMain::ShootAt(CellControl* cell)
 
 bool FormMain::ConfirmClose()
 {
+    // One question at a time: the computer plays on behind it, so a request can still arrive.
+    if (exitQuestionOpen)
+        return false;
     UnregisterHotKeys();
-    if (!AskYesNo("Vuoi realmente uscire?", "Uscita")) {
+    HWND focus = GetFocus();
+    exitQuestionOpen = true;
+    SetEnabled(false);
+    const bool leave = AskYesNo("Vuoi realmente uscire?", "Uscita");
+    exitQuestionOpen = false;
+    SetEnabled(true);
+    if (!leave) {
         RegisterHotKeys();
+        // The question took the activation and, closing over a disabled window, gave it to
+        // nobody: the game takes it back, with the focus where it was.
+        SetForegroundWindow(handle);
+        SetActiveWindow(handle);
+        if (focus && IsChild(handle, focus))
+            SetFocus(focus);
         return false;
     }
     PauseTicks();

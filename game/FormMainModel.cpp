@@ -51,6 +51,7 @@ void FormMain::RevealFleet(const Grid& grid, const Board& board)
 {
     for (int y = 1; y <= BoardSide; ++y) {
         for (int x = 1; x <= BoardSide; ++x) {
+            // cppcheck-suppress containerOutOfBounds ; it reads Grid's size as BoardSide, not its square
             if (grid[static_cast<std::size_t>((y - 1) * BoardSide + (x - 1))] == 0)
                 continue;
             CellControl* cell = board[static_cast<std::size_t>(y * boardStride + x)];

@@ -1,6 +1,8 @@
 #include "Form.h"
 
 #include "Drawing.h"
+#include "ElementRegistry.h"
+#include "FormAbout.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -30,6 +32,7 @@ Form::~Form()
     if (created && handle && !destroyed) {
         SendMessageW(handle, WM_CLOSE, 0, 0);
         created = false;
+        // cppcheck-suppress knownConditionTrueFalse ; WM_CLOSE runs the window procedure, which may destroy the window
         if (!destroyed)
             DestroyWindow(handle);
     }
@@ -38,6 +41,36 @@ Form::~Form()
     if (iconHandle)
         DestroyIcon(iconHandle);
     hotKeys.clear();
+    ReleaseClass();
+    ForgetEverywhere();
+}
+
+// The class was made for this form's window alone; it goes, with a brush made for it, once
+// that window is gone.
+void Form::ReleaseClass()
+{
+    if (className.empty() || !UnregisterClassW(className.c_str(), instance))
+        return;
+    if (windowClass.hbrBackground != GetSysColorBrush(COLOR_BTNFACE))
+        Unmake(windowClass.hbrBackground);
+    windowClass.hbrBackground = nullptr;
+}
+
+// Nothing toolkit-wide may go on naming a form that is gone.
+void Form::ForgetEverywhere()
+{
+    if (activeForm == this)
+        activeForm = nullptr;
+    if (mainFormInstance == this)
+        mainFormInstance = nullptr;
+    for (GUIElement* element : ElementRegistry::Elements()) {
+        auto* form = dynamic_cast<Form*>(element);
+        if (form && form->companion == this)
+            form->companion = nullptr;
+        auto* box = dynamic_cast<FormAbout*>(element);
+        if (box && box->caller == this)
+            box->caller = nullptr;
+    }
 }
 
 DWORD Form::WindowStyle() const
@@ -78,19 +111,19 @@ void Form::Create()
     windowClass.hInstance = instance;
     windowClass.hIcon = iconId != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(iconId)) : LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // The class brush lives as long as the class, which is never unregistered.
     windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
                                                 : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
     windowClass.lpszClassName = className.c_str();
     RegisterClassW(&windowClass);
 
-    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), WindowStyle(), x, y, width,
-                             height, nullptr, nullptr, instance, nullptr);
+    const DWORD style = showLater ? WindowStyle() & ~WS_VISIBLE : WindowStyle();
+    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, x, y, width, height,
+                             nullptr, nullptr, instance, nullptr);
     if (!mainWindow)
         mainWindow = handle;
     AttachWindow(handle);
-    ShowWindow(handle, SW_SHOW);
-    UpdateWindow(handle);
+    if (!showLater)
+        Show();
     created = true;
     CreateTooltip(handle);
     ApplyFont();
@@ -112,6 +145,12 @@ void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
     SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOMOVE);
     UpdateTooltip();
     Redraw();
+}
+
+void Form::Show()
+{
+    ShowWindow(handle, SW_SHOW);
+    UpdateWindow(handle);
 }
 
 void Form::CenterOnScreen()

@@ -31,6 +31,8 @@ public:
     void SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight);
     void CenterOnScreen();
     void SetIcon(std::int32_t resourceId);
+    // Puts the window on screen and paints it at once.
+    void Show();
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
@@ -48,8 +50,15 @@ public:
     std::vector<HotKey> hotKeys;
     HICON iconHandle = nullptr;
     std::int32_t iconId = 0;
+    // Set by an owner that still finishes the window after Create (its icon, font and client
+    // size): Create leaves the window hidden and the owner calls Show at the end, so that every
+    // window is painted once, at its final size, instead of once before the resize and again after.
+    bool showLater = false;
 
 private:
+    void ReleaseClass();
+    void ForgetEverywhere();
+
     std::wstring className;
 };
 

@@ -43,6 +43,7 @@ FormAbout::FormAbout(Form* opener)
     if (caller) {
         caller->SetEnabled(false);
         caller->companion = this;
+        holdsCaller = true;
     }
 }
 
@@ -51,6 +52,8 @@ FormAbout::~FormAbout()
     // Closed while every part still exists, so that the caller is given back its input.
     if (created && !destroyed)
         SendMessageW(handle, WM_CLOSE, 0, 0);
+    // A box never created, or whose window could not be made, has not closed: it lets go here.
+    ReleaseCaller();
     delete frame;
     delete bylineLabel;
     delete logo;
@@ -145,13 +148,20 @@ void FormAbout::BuildContent()
 bool FormAbout::OnAboutClosing()
 {
     UnregisterHotKeys();
-    if (caller) {
-        caller->companion = nullptr;
-        caller->SetEnabled(true);
-    }
+    ReleaseCaller();
     // The window goes as soon as this returns, whichever way the box was closed.
     created = false;
     return true;
+}
+
+void FormAbout::ReleaseCaller()
+{
+    if (!holdsCaller || !caller)
+        return;
+    holdsCaller = false;
+    if (caller->companion == this)
+        caller->companion = nullptr;
+    caller->SetEnabled(true);
 }
 
 void FormAbout::OnAboutResized()

@@ -62,7 +62,11 @@ private:
     Element* Place(Element* element, int left, int top, int elementWidth, int elementHeight);
     CellControl* MakeLink(const std::string& address, int left, int top);
 
+    // Gives the caller its input back and drops the companion link, once.
+    void ReleaseCaller();
+
     std::unique_ptr<FontSpec> ownFont;
+    bool holdsCaller = false;
 
     static bool CharAdaptor(GUIElement* element, std::int32_t code);
     static void CommandAdaptor(GUIElement* element);

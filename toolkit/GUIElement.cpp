@@ -240,6 +240,9 @@ void GUIElement::OnShown()
 {
 }
 
+// The lists are passed by value so that an override may keep them; the window procedure builds
+// them as temporaries, so nothing is copied.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void GUIElement::OnNotify(std::int32_t, std::vector<std::int32_t>, std::vector<std::string>)
 {
 }
@@ -315,23 +318,25 @@ std::string GUIElement::GetTooltipText() const
 
 namespace {
 
+// A tool description and the text it points at, built in place: the record cannot be copied
+// or moved, so the pointer always names this record's own buffer.
 struct ToolRecord {
+    ToolRecord(HWND owner, const std::string& tooltip)
+        : buffer(ToWide(tooltip).substr(0, tooltipBufferLength - 1))
+    {
+        info.cbSize = sizeof(TOOLINFOW);
+        info.uFlags = TTF_SUBCLASS;
+        info.hwnd = owner;
+        info.uId = reinterpret_cast<UINT_PTR>(owner);
+        GetClientRect(owner, &info.rect);
+        info.lpszText = buffer.data();
+    }
+    ToolRecord(const ToolRecord&) = delete;
+    ToolRecord& operator=(const ToolRecord&) = delete;
+
     TOOLINFOW info{};
     std::wstring buffer;
 };
-
-ToolRecord MakeToolRecord(HWND owner, const std::string& tooltip)
-{
-    ToolRecord record;
-    record.buffer = ToWide(tooltip).substr(0, tooltipBufferLength - 1);
-    record.info.cbSize = sizeof(TOOLINFOW);
-    record.info.uFlags = TTF_SUBCLASS;
-    record.info.hwnd = owner;
-    record.info.uId = reinterpret_cast<UINT_PTR>(owner);
-    GetClientRect(owner, &record.info.rect);
-    record.info.lpszText = record.buffer.data();
-    return record;
-}
 
 }
 
@@ -344,7 +349,7 @@ void GUIElement::CreateTooltip(HWND owner)
     tooltipHandle = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                     0, 0, 0, 0, owner, nullptr, nullptr, nullptr);
     SetWindowPos(tooltipHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ToolRecord record = MakeToolRecord(owner, tooltipText);
+    ToolRecord record(owner, tooltipText);
     SendMessageW(tooltipHandle, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&record.info));
 }
 
@@ -354,7 +359,7 @@ void GUIElement::UpdateTooltip()
         CreateTooltip(handle);
         return;
     }
-    ToolRecord record = MakeToolRecord(handle, tooltipText);
+    ToolRecord record(handle, tooltipText);
     SendMessageW(tooltipHandle, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&record.info));
     SendMessageW(tooltipHandle, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&record.info));
 }

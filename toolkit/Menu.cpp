@@ -33,7 +33,7 @@ Menu::Menu(const std::string& title, MenuBar* bar) : Child(nullptr)
     parent = bar;
     bar->items.push_back(this);
     if (bar->created)
-        Create();
+        Menu::Create();
 }
 
 void Menu::Create()
@@ -58,11 +58,11 @@ SubMenu::SubMenu(GUIElement* owner, const std::string& caption) : Child(nullptr)
     if (auto* menu = dynamic_cast<Menu*>(owner)) {
         menu->items.push_back(this);
         if (menu->created)
-            Create();
+            SubMenu::Create();
     } else if (auto* item = dynamic_cast<SubMenu*>(owner)) {
         item->items.push_back(this);
         if (item->created)
-            Create();
+            SubMenu::Create();
     }
 }
 
@@ -98,7 +98,7 @@ void SubMenu::Create()
     created = true;
     handle = reinterpret_cast<HWND>(popupHandle);
     if (!enabled)
-        SetEnabled(false);
+        SubMenu::SetEnabled(false);
 }
 
 void SubMenu::SetEnabled(bool value)

@@ -34,6 +34,10 @@ PanelChildren::~PanelChildren()
         activePanel = nullptr;
     if (OwnBrush(childBrush))
         Unmake(childBrush);
+    // The class was this panel's alone; it goes, with its brush, once no window uses it.
+    if (!className.empty() && UnregisterClassW(className.c_str(), windowClass.hInstance) &&
+        OwnBrush(windowClass.hbrBackground))
+        Unmake(windowClass.hbrBackground);
 }
 
 DWORD PanelChildren::ComputeStyle() const
@@ -64,7 +68,6 @@ void PanelChildren::Create()
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = parent ? parent->instance : nullptr;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // The class brush lives as long as the class, which is never unregistered.
     windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
                                                 : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
     windowClass.lpszClassName = className.c_str();

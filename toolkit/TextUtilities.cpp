@@ -2,7 +2,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <string_view>
 
 namespace TorUtility {
 
@@ -44,22 +43,11 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 
 namespace {
 
-// Whether the search text can straddle the edge between a replacement and the text around it,
-// so that replacing one occurrence can make another.
-bool CanFormAcrossEdges(std::string_view search, std::string_view replacement)
-{
-    for (std::size_t k = 1; k < search.size(); ++k) {
-        const std::string_view tail = search.substr(k);
-        const std::string_view head = search.substr(0, k);
-        const bool acrossStart = tail.size() <= replacement.size() ? replacement.starts_with(tail)
-                                                                   : tail.starts_with(replacement);
-        const bool acrossEnd = head.size() <= replacement.size() ? replacement.ends_with(head)
-                                                                 : head.ends_with(replacement);
-        if (acrossStart || acrossEnd)
-            return true;
-    }
-    return false;
-}
+// A replacement at least as long as the search text can feed the loop for ever ("ab" by "bbaa"
+// grows without end), and whether a given loop ends cannot be told in advance. Such a loop is
+// given up once the lengths of the text at each of its steps add up to more than this: a few
+// milliseconds of work, far beyond anything the program itself asks for.
+constexpr std::size_t workBound = std::size_t{1} << 20;
 
 }
 
@@ -67,16 +55,19 @@ std::string ReplaceAll(const std::string& text, const std::string& search, const
 {
     if (search.empty() || replacement.find(search) != std::string::npos)
         return text;
-    // A shorter replacement shrinks the text at every step; one at least as long could feed new
-    // occurrences to the next steps for ever when it can combine with its surroundings.
-    if (replacement.size() >= search.size() && CanFormAcrossEdges(search, replacement))
-        return text;
+    // A shorter replacement shrinks the text at every step, so that loop always ends.
+    const bool bounded = replacement.size() >= search.size();
+    std::size_t work = 0;
     std::string result = text;
     // Every pass looks again from the start; nothing before the last replacement can have
     // changed except where the search text overlaps the replacement, so the search resumes there.
     for (std::size_t found = result.find(search); found != std::string::npos;
-         found = result.find(search, found >= search.size() - 1 ? found - (search.size() - 1) : 0))
+         found = result.find(search, found >= search.size() - 1 ? found - (search.size() - 1) : 0)) {
+        work += result.size();
+        if (bounded && work > workBound)
+            return text;
         result.replace(found, search.size(), replacement);
+    }
     return result;
 }
 

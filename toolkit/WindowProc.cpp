@@ -144,6 +144,16 @@ Outcome Activate(const Message& m)
     return defaultProcessing;
 }
 
+// Once the element of a window of the toolkit's own classes has painted it, nothing is left to
+// paint, and the default processing would only fetch and release a device context for nothing.
+Outcome Paint(const Message& m)
+{
+    m.element->OnPaint();
+    if (!m.element->previousProc && !GetUpdateRect(m.window, nullptr, FALSE))
+        return 0;
+    return defaultProcessing;
+}
+
 Outcome Close(const Message& m)
 {
     return m.element->OnClosing() ? defaultProcessing : Outcome{1};
@@ -235,8 +245,10 @@ Outcome Command(const Message& m)
         return defaultProcessing;
     }
     auto* source = ElementOfWindow(reinterpret_cast<HWND>(m.lParam));
+    // Only a click is a command: an owner-drawn button also reports the second press of a
+    // double-click, which must not act a second time.
     auto* command = dynamic_cast<CommandElement*>(source);
-    if (command && command->onCommand)
+    if (command && command->onCommand && code == BN_CLICKED)
         command->onCommand(source);
     return defaultProcessing;
 }
@@ -288,6 +300,15 @@ Outcome LeftButtonDown(const Message& m)
     return defaultProcessing;
 }
 
+// A double-click on a button is one click: its second press is kept from the control, which
+// would otherwise take it as a further press.
+Outcome LeftDoubleClick(const Message& m)
+{
+    const Point p = MousePoint(m.lParam);
+    m.element->OnLeftDoubleClick(p.x, p.y);
+    return dynamic_cast<Button*>(m.element) ? Outcome{0} : defaultProcessing;
+}
+
 Outcome MouseWheel(const Message& m)
 {
     auto* panel = dynamic_cast<PanelChildren*>(m.element);
@@ -310,10 +331,11 @@ Outcome MouseLeave(const Message& m)
 Outcome HotKeyPressed(const Message& m)
 {
     auto* form = dynamic_cast<Form*>(m.element);
-    const auto n = static_cast<std::int64_t>(static_cast<int>(m.wParam));
-    if (!form || n < 1 || n > static_cast<std::int64_t>(form->hotKeys.size()))
+    // The whole identifier counts: one that only agrees with an entry in its low bits is another.
+    const WPARAM n = m.wParam;
+    if (!form || n < 1 || n > form->hotKeys.size())
         return defaultProcessing;
-    const HotKey& entry = form->hotKeys[static_cast<std::size_t>(n - 1)];
+    const HotKey& entry = form->hotKeys[n - 1];
     HWND foreground = GetForegroundWindow();
     if (foreground == m.window) {
         if (entry.handler)
@@ -348,7 +370,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_ACTIVATE, Activate, true},
     {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
     {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
-    {WM_PAINT, Notice<&GUIElement::OnPaint>, true},
+    {WM_PAINT, Paint, true},
     {WM_CLOSE, Close, true},
     {WM_SHOWWINDOW, ShowWindowMessage, true},
     {WM_SETCURSOR, SetCursorShape, true},
@@ -367,7 +389,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOUSEMOVE, MouseMove, true},
     {WM_LBUTTONDOWN, LeftButtonDown, true},
     {WM_LBUTTONUP, MouseButton<&GUIElement::OnLeftUp>, true},
-    {WM_LBUTTONDBLCLK, MouseButton<&GUIElement::OnLeftDoubleClick>, true},
+    {WM_LBUTTONDBLCLK, LeftDoubleClick, true},
     {WM_RBUTTONDOWN, MouseButton<&GUIElement::OnRightDown>, true},
     {WM_RBUTTONUP, MouseButton<&GUIElement::OnRightUp>, true},
     {WM_RBUTTONDBLCLK, MouseButton<&GUIElement::OnRightDoubleClick>, true},

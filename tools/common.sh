@@ -11,7 +11,8 @@ TIREMOLA_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick
   googletest fonts-liberation fonts-dejavu-core sox
   # The text fuzzer: clang with the sanitizer runtimes of the distribution's own clang version.
-  clang libclang-rt-dev
+  # clang is also the Windows build's second compiler, with its linker and the static analysers.
+  clang libclang-rt-dev lld clang-tidy cppcheck
   # The release files: the installer and a look into the zip.
   nsis unzip
 )

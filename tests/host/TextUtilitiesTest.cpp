@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <random>
 
 using namespace TorUtility;
@@ -53,6 +54,57 @@ TEST(ReplaceAll, ReplacesEveryOccurrence)
 TEST(ReplaceAll, RescansFromTheStartAfterEachReplacement)
 {
     EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "a");
+    // Replacements as long as the search text, or longer, whose loops end.
+    EXPECT_EQ(ReplaceAll("aa", "aa", "ab"), "ab");
+    EXPECT_EQ(ReplaceAll("ab", "ab", "ba"), "ba");
+    EXPECT_EQ(ReplaceAll("aabb", "ab", "ba"), "bbaa");
+    // Each "xy" turns into "yyx": the "x" moves right until no "y" follows it.
+    EXPECT_EQ(ReplaceAll("xyy", "xy", "yyx"), "yyyyx");
+}
+
+// The loop the result is defined by: search from the start, replace the first occurrence, again
+// until none is left. None when it has not ended after this many replacements, which over the
+// texts below only a loop that never ends reaches (the longest that ends takes 121). A
+// replacement holding the search text makes a new occurrence at every step.
+std::optional<std::string> PlainLoop(std::string text, const std::string& search, const std::string& replacement)
+{
+    if (replacement.find(search) != std::string::npos && text.find(search) != std::string::npos)
+        return std::nullopt;
+    for (int steps = 0; steps < 200; ++steps) {
+        const std::size_t found = text.find(search);
+        if (found == std::string::npos)
+            return text;
+        text.replace(found, search.size(), replacement);
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> WordsUpTo(std::size_t length)
+{
+    std::vector<std::string> words{""};
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (words[i].size() < length)
+            for (char letter : {'a', 'b'})
+                words.push_back(words[i] + letter);
+    return words;
+}
+
+TEST(ReplaceAll, GivesThePlainLoopsResultWheneverTheLoopEnds)
+{
+    int ending = 0;
+    for (const std::string& text : WordsUpTo(6))
+        for (const std::string& search : WordsUpTo(3))
+            for (const std::string& replacement : WordsUpTo(4)) {
+                if (search.empty())
+                    continue;
+                const std::optional<std::string> loop = PlainLoop(text, search, replacement);
+                ending += loop.has_value();
+                ASSERT_EQ(ReplaceAll(text, search, replacement), loop.value_or(text))
+                    << "(\"" << text << "\", \"" << search << "\", \"" << replacement << "\")";
+            }
+    // Every argument set of the alphabet was tried, and the bound above left out only the
+    // loops that never end.
+    EXPECT_EQ(ending, 42066);
 }
 
 TEST(ReplaceAll, ArgumentsThatCouldNeverFinishLeaveTheTextAlone)
@@ -60,8 +112,8 @@ TEST(ReplaceAll, ArgumentsThatCouldNeverFinishLeaveTheTextAlone)
     EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
     EXPECT_EQ(ReplaceAll("a-b", "-", "--"), "a-b");
     EXPECT_EQ(ReplaceAll("a-b", "-", "-"), "a-b");
-    // Each "xy" turns into "yyx": the "x" moves right and meets the next "y" again, for ever.
-    EXPECT_EQ(ReplaceAll("xyy", "xy", "yyx"), "xyy");
+    // Each "ab" turns into "bbaa", whose "a"s meet the "b"s after them again, for ever.
+    EXPECT_EQ(ReplaceAll("aab", "ab", "bbaa"), "aab");
     // The zero bytes around a replacement rebuild the search text at both of its ends.
     const std::string zero(1, '\0');
     const std::string search = zero + "e";

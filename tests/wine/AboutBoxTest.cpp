@@ -225,6 +225,29 @@ TEST_F(AboutBoxTest, EveryWayOfClosingGivesTheGameItsInputBack)
     }
 }
 
+// A box that is deleted instead of closed, never created, or whose window could not be made
+// gives the game its input back all the same.
+TEST_F(AboutBoxTest, EveryWayABoxEndsWithoutClosingGivesTheGameItsInputBack)
+{
+    const struct {
+        const char* way;
+        std::function<void(FormAbout&)> prepare;
+    } ways[] = {
+        {"never created", [](FormAbout&) {}},
+        {"creation failed", [](FormAbout& about) { about.created = true; }},
+        {"deleted while open", [](FormAbout& about) { about.Create(); }},
+    };
+    for (const auto& way : ways) {
+        auto about = std::make_unique<FormAbout>(&Game());
+        way.prepare(*about);
+        ASSERT_FALSE(IsWindowEnabled(Game().handle)) << way.way;
+        about.reset();
+        PumpMessages();
+        EXPECT_TRUE(IsWindowEnabled(Game().handle)) << way.way;
+        EXPECT_EQ(Game().companion, nullptr) << way.way;
+    }
+}
+
 TEST_F(AboutBoxTest, NoticeLetsOrdinaryCharactersThroughAndSwallowsTheClosingOnes)
 {
     Click(Game().infoButton);

@@ -1,4 +1,5 @@
 #include "Form.h"
+#include "FormAbout.h"
 #include "Label.h"
 #include "TestSupport.h"
 
@@ -188,6 +189,31 @@ TEST_F(FormTest, DeletingAFormWhoseWindowIsGoneLeavesTheOldHandleAlone)
     EXPECT_TRUE(form->destroyed);
     form.reset();
     EXPECT_TRUE(log.Matches({}));
+}
+
+// The active form, a companion and an about box's caller all name a form that may be deleted;
+// the next activation, and the box's own end, must not reach it.
+TEST_F(FormTest, DeletingAFormLeavesNothingToolkitWideNamingIt)
+{
+    auto opener = NewForm();
+    opener->Create();
+    SetForegroundWindow(opener->handle);
+    PumpMessages();
+    ASSERT_EQ(activeForm, opener.get());
+    auto box = std::make_unique<FormAbout>(opener.get());
+    ASSERT_EQ(opener->companion, box.get());
+    auto other = NewForm();
+    other->companion = opener.get();
+
+    opener.reset();
+    EXPECT_EQ(activeForm, nullptr);
+    EXPECT_EQ(other->companion, nullptr);
+    EXPECT_EQ(box->caller, nullptr);
+    box.reset();
+    other->Create();
+    SetForegroundWindow(other->handle);
+    PumpMessages();
+    EXPECT_EQ(activeForm, other.get());
 }
 
 TEST_F(FormTest, IconIsSetOnlyOnceTheWindowExists)

@@ -29,6 +29,41 @@ int WINAPI ProbingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
     return IDNO;
 }
 
+// The real question, answered "No" by the test as soon as it is on the screen.
+void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (HWND box = FindWindowW(nullptr, L"Uscita")) {
+        KillTimer(nullptr, timer);
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    }
+}
+
+int WINAPI RealBoxAnsweredNo(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    log.Record(caption);
+    SetTimer(nullptr, 0, 50, AnswerNo);
+    return MessageBoxA(owner, text, caption, type);
+}
+
+// While the question is open the computer wins and the player presses "Chiudi" again. A box
+// stands in for each, enabling its owner as it closes, as the platform's boxes do.
+int WINAPI QuestionWithInterruptions(HWND owner, LPCSTR, LPCSTR caption, UINT)
+{
+    auto* game = dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
+    const std::string shown = caption;
+    log.Record(shown + (IsWindowEnabled(game->handle) ? ": game takes input" : ": game shut") +
+               (owner == game->handle ? ", in front of it" : ", not in front of it"));
+    if (shown == "Uscita") {
+        game->ShowMessage("Peccato.. hai perso", "Hai perso");
+        log.Record(IsWindowEnabled(game->handle) ? "after it: game takes input" : "after it: game shut");
+        SendMessageW(game->handle, WM_COMMAND, MAKEWPARAM(game->closeButton->id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(static_cast<HWND>(game->closeButton->handle)));
+    }
+    if (owner)
+        EnableWindow(owner, TRUE);
+    return IDNO;
+}
+
 class HelpTest : public GameTest::GameTest {
 protected:
     void SetUp() override
@@ -69,7 +104,7 @@ TEST_P(LeavingTest, AsksAYesNoQuestionAndNoKeepsTheGameGoing)
     EXPECT_EQ(box.text, "Vuoi realmente uscire?");
     EXPECT_EQ(box.caption, "Uscita");
     EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL));
-    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.owner, Game().handle);
 
     EXPECT_TRUE(IsWindow(Game().handle));
     EXPECT_TRUE(Game().created);
@@ -101,6 +136,33 @@ TEST_P(LeavingTest, HotKeysAreLetGoDuringTheQuestionAndTakenAgainOnNo)
     AskToLeave();
     NoteWhetherTheHotKeyIsFree("after");
     EXPECT_TRUE(log.Matches({"before: taken", "during the question: free", "after: taken"}));
+    EXPECT_TRUE(IsWindow(Game().handle));
+}
+
+TEST_P(LeavingTest, AfterNoTheGameIsActiveAgainWithTheFocusWhereItWas)
+{
+    SetForegroundWindow(Game().handle);
+    Game().startButton->Focus();
+    TestSupport::PumpMessages();
+    ASSERT_EQ(GetFocus(), Game().startButton->handle);
+    TorUtility::platform.messageBox = RealBoxAnsweredNo;
+
+    AskToLeave();
+    TestSupport::PumpMessages();
+    EXPECT_TRUE(log.Matches({"Uscita"}));
+    EXPECT_TRUE(IsWindowEnabled(Game().handle));
+    EXPECT_EQ(GetForegroundWindow(), Game().handle);
+    EXPECT_EQ(GetActiveWindow(), Game().handle);
+    EXPECT_EQ(GetFocus(), Game().startButton->handle);
+}
+
+TEST_P(LeavingTest, TheQuestionStaysInFrontOfAShutGameAndIsNeverAskedTwice)
+{
+    TorUtility::platform.messageBox = QuestionWithInterruptions;
+    AskToLeave();
+    EXPECT_TRUE(log.Matches({"Uscita: game shut, in front of it", "Hai perso: game shut, in front of it",
+                             "after it: game shut"}));
+    EXPECT_TRUE(IsWindowEnabled(Game().handle));
     EXPECT_TRUE(IsWindow(Game().handle));
 }
 

@@ -8,6 +8,9 @@
 #include "PanelChildren.h"
 #include "Product.h"
 
+#include <map>
+#include <vector>
+
 using namespace MyGame;
 using GameTest::seams;
 using TestSupport::Canvas;
@@ -56,6 +59,32 @@ void PrintTo(const CellState& state, std::ostream* out)
 void PaintNow(HWND window)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// Paint messages per window, sent (UpdateWindow) or fetched from the queue.
+std::map<HWND, int> paintsOf;
+
+LRESULT CALLBACK CountSentPaint(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_PAINT)
+        ++paintsOf[sent->hwnd];
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CountFetchedPaint(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* fetched = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && fetched->message == WM_PAINT)
+        ++paintsOf[fetched->hwnd];
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK CollectShown(HWND window, LPARAM windows)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
 }
 
 TEST_F(MainWindowTest, ClientAreaIsFixedAt640By400WithAMinimizeBoxOnly)
@@ -326,6 +355,33 @@ TEST_F(MainWindowTest, ControlsAreColouredGreenAndTheStartButtonRedEachWithAFres
             EXPECT_EQ(GetObjectType(previous), 0u) << "the brush of the previous request is freed";
         }
         previous = brush;
+    }
+}
+
+// The window appears at its final size: nothing is painted before the client size is set and
+// painted again after it.
+TEST_F(MainWindowTest, EveryWindowOnScreenIsPaintedExactlyOnceAtStartUp)
+{
+    form.reset();
+    paintsOf.clear();
+    const DWORD thread = GetCurrentThreadId();
+    HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, CountSentPaint, nullptr, thread);
+    HHOOK fetched = SetWindowsHookExW(WH_GETMESSAGE, CountFetchedPaint, nullptr, thread);
+    form = std::make_unique<FormMain>(GetModuleHandleW(nullptr), "Tiremola");
+    PumpMessages();
+    UnhookWindowsHookEx(sent);
+    UnhookWindowsHookEx(fetched);
+
+    std::vector<HWND> shown{Game().handle};
+    EnumChildWindows(Game().handle, CollectShown, reinterpret_cast<LPARAM>(&shown));
+    // The form, 242 board cells, 9 ship pictures, 3 buttons, 3 images, 2 counters, the status line.
+    EXPECT_EQ(shown.size(), 261u);
+    for (HWND window : shown) {
+        TorUtility::GUIElement* element = TorUtility::ElementRegistry::LastWithHandle(window);
+        ASSERT_NE(element, nullptr);
+        ASSERT_EQ(paintsOf[window], 1) << "the first window painted other than once: a " << element->typeName
+                                       << " \"" << element->GetText() << "\" at " << element->GetPosition().x << ","
+                                       << element->GetPosition().y;
     }
 }
 

@@ -312,7 +312,7 @@ TEST_F(MatchTest, EveryWayOutAsksAndNoKeepsTheMatch)
     EXPECT_TRUE(journal.Matches({question, question, question}));
     for (const Seams::Box& box : seams.boxes) {
         EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL));
-        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.owner, Game().handle);
     }
     EXPECT_TRUE(IsWindow(Game().handle));
     EXPECT_FALSE(Game().destroyed);

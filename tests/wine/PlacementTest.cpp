@@ -417,6 +417,23 @@ TEST_F(PlacementTest, PressingAnyCellOfAPlacedShipPicksUpTheWholeShip)
     EXPECT_EQ(seams.beeps, 0);
 }
 
+// A press that follows the last one on the same cell within the double-click time reaches the
+// cell as a double-click; it still drops the ship it has just picked up.
+TEST_F(PlacementTest, AQuickSecondPressOnTheSameCellCountsAsAPress)
+{
+    PlaceShip(3, 3, 3);
+    Press(Game().PlayerCell(3, 3));
+    ASSERT_EQ(Game().draggedShip, Picture(3));
+    seams.popupChoice = Game().horizontalItem->id;
+    SendMessageW(Game().PlayerCell(3, 3)->handle, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Game().PlayerCell(3, 3)->handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    TestSupport::PumpMessages();
+    seams.popupChoice = 0;
+    for (int c = 3; c < 6; ++c)
+        EXPECT_TRUE(HoldsShip(c, 3, 3)) << c;
+    EXPECT_EQ(Game().draggedShip, nullptr);
+}
+
 TEST_F(PlacementTest, PressesWhileDraggingSendThePictureHome)
 {
     Press(Picture(2));

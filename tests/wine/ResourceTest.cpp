@@ -1,3 +1,4 @@
+#include "Platform.h"
 #include "Product.h"
 #include "TextUtilities.h"
 #include "resource.h"
@@ -151,8 +152,11 @@ TEST(ResourceTest, BitmapsHaveTheSizesTheWindowsLayThemOutAt)
     }
 }
 
-TEST(ResourceTest, SoundsAreWholeWaveFiles)
+TEST(ResourceTest, SoundsAreWholeWaveFilesAndTheSoundCallReachesTheSoundLibrary)
 {
+    // The sound library is loaded on the first sound; stopping sounds succeeds only through it.
+    EXPECT_TRUE(TorUtility::platform.playSound(nullptr, nullptr, 0));
+
     for (int id : {IDW_HIT, IDW_MISS}) {
         const std::string_view sound = ResourceBytes(MAKEINTRESOURCEW(id), L"WAVE");
         ASSERT_GT(sound.size(), 12u) << id;

@@ -1,5 +1,7 @@
 #include "GameFixture.h"
 
+#include "Button.h"
+#include "FormAbout.h"
 #include "Palette.h"
 
 #include <psapi.h>
@@ -215,14 +217,21 @@ TEST_F(SoakTest, RepaintsLeaveNothingBehind)
     ExpectFlat(readings, "repaints");
 }
 
-// Each "Info" press replaces the about box with a new one.
+// Opened with "Info" and closed with "OK", a thousand times: each box's window classes and
+// their brushes go with it.
 TEST_F(SoakTest, AboutBoxesLeaveNothingBehind)
 {
-    Click(Game().infoButton);
-    std::vector<Reading> readings{Read(1)};
-    for (int opened = 2; opened <= 100; ++opened) {
+    auto openAndClose = [this] {
         Click(Game().infoButton);
-        if (opened % 25 == 0)
+        SendMessageW(Game().aboutBox->okButton->handle, BM_CLICK, 0, 0);
+        TestSupport::PumpMessages();
+    };
+    openAndClose();
+    std::vector<Reading> readings{Read(1)};
+    for (int opened = 2; opened <= 1000 && !HasFailure(); ++opened) {
+        openAndClose();
+        ASSERT_TRUE(IsWindowEnabled(Game().handle)) << "after box " << opened;
+        if (opened % 250 == 0)
             readings.push_back(Read(opened));
     }
     ExpectFlat(readings, "about boxes");

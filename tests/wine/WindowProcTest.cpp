@@ -1,5 +1,7 @@
 #include "Button.h"
+#include "CellControl.h"
 #include "Form.h"
+#include "Label.h"
 #include "TestSupport.h"
 #include "TextBox.h"
 
@@ -99,6 +101,28 @@ TEST_F(WindowProcTest, ShowWindowRaisesShownThenResized)
     EXPECT_TRUE(log.Matches({"shown", "resized"}));
 }
 
+// A cell draws itself, a form without a paint of its own leaves it to the system, and a label is
+// drawn by its control; after the paint message none has anything left to paint.
+TEST_F(WindowProcTest, PaintLeavesNothingToPaintWhoeverDrewTheWindow)
+{
+    CellControl cell(form.get());
+    cell.width = 30;
+    cell.height = 20;
+    cell.SetText("7");
+    cell.Create();
+    Label label(form.get(), "x");
+    label.SetPosition(50, 0);
+    label.Create();
+    PumpMessages();
+    for (auto [window, kind] : {std::pair{static_cast<HWND>(form->handle), "form"},
+                                std::pair{static_cast<HWND>(cell.handle), "cell"},
+                                std::pair{static_cast<HWND>(label.handle), "label"}}) {
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << kind;
+    }
+}
+
 TEST_F(WindowProcTest, HotKeyOutsideTheFormsListDoesNothing)
 {
     form->hotKeys.push_back(HotKey{MOD_CONTROL, 'K', [](Form*, std::uint32_t modifiers, std::uint32_t key) {
@@ -107,7 +131,8 @@ TEST_F(WindowProcTest, HotKeyOutsideTheFormsListDoesNothing)
     SetForegroundWindow(form->handle);
     PumpMessages();
     log.Clear();
-    for (WPARAM identifier : {WPARAM{0}, static_cast<WPARAM>(-1), WPARAM{2}})
+    // 0x100000001 agrees with entry 1 in its low 32 bits only.
+    for (WPARAM identifier : {WPARAM{0}, static_cast<WPARAM>(-1), WPARAM{2}, WPARAM{0x100000001}})
         SendMessageW(form->handle, WM_HOTKEY, identifier, 0);
     EXPECT_TRUE(log.Matches({}));
     SendMessageW(form->handle, WM_HOTKEY, 1, 0);
@@ -207,33 +232,48 @@ TEST_F(WindowProcTest, HeaderNotificationsCarryTheItemAndItsWidth)
     EXPECT_TRUE(log.Matches({"notify 1 numbers 2 strings 0", "notify 2 numbers 1 strings 0"}));
 }
 
-TEST_F(WindowProcTest, ButtonCommandReachesItsSlotWhateverTheCode)
+TEST_F(WindowProcTest, OnlyAClickIsAButtonsCommand)
 {
     Button button(form.get(), "OK");
     button.Create();
     button.onCommand = [](GUIElement* e) { log.Record("command " + e->GetText()); };
-    SendMessageW(form->handle, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(static_cast<HWND>(button.handle)));
-    SendMessageW(form->handle, WM_COMMAND, MAKEWPARAM(button.id, BN_SETFOCUS),
-                 reinterpret_cast<LPARAM>(static_cast<HWND>(button.handle)));
-    EXPECT_TRUE(log.Matches({"command OK", "command OK"}));
+    for (WORD code : {BN_CLICKED, BN_SETFOCUS, BN_DOUBLECLICKED})
+        SendMessageW(form->handle, WM_COMMAND, MAKEWPARAM(button.id, code),
+                     reinterpret_cast<LPARAM>(static_cast<HWND>(button.handle)));
+    EXPECT_TRUE(log.Matches({"command OK"}));
 }
 
-TEST_F(WindowProcTest, ClickOnAButtonRaisesTheElementsEventsAndThenItsCommand)
+// A double-click reaches a button as a press, a release, its own double-click message and a
+// second release; plain and owner-drawn, it is one command.
+TEST_F(WindowProcTest, ClickAndDoubleClickOnAButtonRaiseTheElementsEventsAndOneCommand)
 {
-    Button button(form.get(), "OK");
-    button.width = 80;
-    button.height = 30;
-    button.Create();
-    button.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) {
-        return log.Record("down " + std::to_string(x) + "," + std::to_string(y)), 0;
-    };
-    button.onLeftUp = [](GUIElement*, HWND, std::int32_t, std::int32_t) { return log.Record("up"), 0; };
-    button.onCommand = [](GUIElement*) { log.Record("command"); };
-    SendMessageW(button.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
-    SendMessageW(button.handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
-    PumpMessages();
-    EXPECT_TRUE(log.Matches({"down 5,6", "up", "command"}));
+    for (bool ownerDrawn : {false, true}) {
+        Button button(form.get(), "OK");
+        button.width = 80;
+        button.height = 30;
+        button.ownerDrawn = ownerDrawn;
+        button.Create();
+        button.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) {
+            return log.Record("down " + std::to_string(x) + "," + std::to_string(y)), 0;
+        };
+        button.onLeftUp = [](GUIElement*, HWND, std::int32_t, std::int32_t) { return log.Record("up"), 0; };
+        button.onLeftDoubleClick = [](GUIElement*, HWND, std::int32_t, std::int32_t) {
+            return log.Record("double"), 0;
+        };
+        button.onCommand = [](GUIElement*) { log.Record("command"); };
+        log.Clear();
+        SendMessageW(button.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+        SendMessageW(button.handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+        PumpMessages();
+        EXPECT_TRUE(log.Matches({"down 5,6", "up", "command"})) << "owner-drawn " << ownerDrawn;
+        log.Clear();
+        SendMessageW(button.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+        SendMessageW(button.handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+        SendMessageW(button.handle, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 6));
+        SendMessageW(button.handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+        PumpMessages();
+        EXPECT_TRUE(log.Matches({"down 5,6", "up", "command", "double", "up"})) << "owner-drawn " << ownerDrawn;
+    }
 }
 
 TEST_F(WindowProcTest, MouseCoordinatesAreSignedSixteenBitValues)
