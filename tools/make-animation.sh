@@ -17,7 +17,7 @@ last_turns=${TIREMOLA_ANIMATION_LAST:-4}
 
 in_order() { ls -tr "$shots"/$1 2>/dev/null || true; }
 mapfile -t opening < <(in_order '0[123]-*.png' | grep -v -- '-FAILED\.png$')
-mapfile -t match < <(in_order '04-match-*.png')
+mapfile -t match < <(in_order '04-match-*.png' | grep -v -- '-button-')
 ending="$shots/05-match-end-box.png"
 [ "${#opening[@]}" -gt 0 ] && [ "${#match[@]}" -gt 0 ] && [ -f "$ending" ] ||
   { echo "No whole match in $shots: run tools/full-match.sh anim first." >&2; exit 1; }
@@ -27,5 +27,5 @@ fi
 
 ensure_packages
 convert -delay 60 "${opening[@]}" "${match[@]}" -delay 500 "$ending" \
-  -crop "$window" +repage -colors 64 -layers OptimizeFrame -loop 0 "$out"
+  -crop "$window" +repage +dither -colors 32 -layers Optimize -loop 0 "$out"
 echo "$out: $(( ${#opening[@]} + ${#match[@]} + 1 )) frames, $(( $(stat -c %s "$out") / 1024 )) KiB"
