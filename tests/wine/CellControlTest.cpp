@@ -140,6 +140,17 @@ TEST_F(CellControlTest, TextAndBackgroundTakeTheColoursSet)
     EXPECT_EQ(shown->Count(black), 0) << "nothing left in the first text colour";
 }
 
+TEST_F(CellControlTest, LeftAlignedTextStartsAtTheLeftEdge)
+{
+    cell->fontSize = 20;
+    cell->backColor = static_cast<std::int32_t>(yellow);
+    cell->textAlign = 0;
+    cell->SetText("H");
+    Show(80, 30);
+    FontSpec same(cell->fontName, 20);
+    EXPECT_EQ(Shown()->BoundsApartFrom(yellow).left, TestSupport::MeasureInk(same.GetFont(), L"H").ink.left);
+}
+
 TEST_F(CellControlTest, TextColourSetBeforeCreationIsUsedByTheFirstPaint)
 {
     cell->bold = true;

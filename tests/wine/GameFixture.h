@@ -29,7 +29,9 @@ struct Seams {
     int answer = IDYES;
     int beeps = 0;
     std::vector<int> sounds;
+    // What the shell was asked to open, as "verb target show-command", and what it answers.
     std::vector<std::string> opened;
+    INT_PTR shellAnswer = 42;
     // The item texts of each popup shown, and the screen point it was shown at.
     std::vector<std::vector<std::string>> popups;
     std::vector<POINT> popupPoints;
@@ -57,9 +59,10 @@ protected:
             seams.sounds.push_back(static_cast<int>(reinterpret_cast<std::uintptr_t>(sound)));
             return TRUE;
         };
-        TorUtility::platform.shellExecute = [](HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR, INT) -> HINSTANCE {
-            seams.opened.push_back(TorUtility::ToNarrow(file));
-            return reinterpret_cast<HINSTANCE>(42);
+        TorUtility::platform.shellExecute = [](HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show) -> HINSTANCE {
+            seams.opened.push_back((verb ? TorUtility::ToNarrow(verb) : "(no verb)") + " " + TorUtility::ToNarrow(file) +
+                                   " " + std::to_string(show));
+            return reinterpret_cast<HINSTANCE>(seams.shellAnswer);
         };
         TorUtility::platform.trackPopupMenu = PopupSeam;
         TorUtility::platform.getCursorInfo = [](PCURSORINFO info) -> BOOL {

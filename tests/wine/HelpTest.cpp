@@ -175,8 +175,17 @@ TEST_F(HelpTest, GuideAndHomeOpenTheMakersPages)
 {
     Choose(Game().guideItem);
     Choose(Game().homeItem);
-    EXPECT_EQ(seams.opened, (std::vector<std::string>{"http://www.tiremola.test/Tiremola.asp", homePage}));
+    const std::string shown = " " + std::to_string(SW_SHOW);
+    EXPECT_EQ(seams.opened, (std::vector<std::string>{"open http://www.tiremola.test/Tiremola.asp" + shown,
+                                                      "open " + std::string(homePage) + shown}));
     EXPECT_TRUE(seams.boxes.empty());
+
+    // The shell answers more than 32 when it succeeds and 32 or less when it fails.
+    for (auto [answer, opened] : {std::pair{INT_PTR{33}, true}, std::pair{INT_PTR{32}, false},
+                                  std::pair{INT_PTR{2}, false}, std::pair{INT_PTR{0}, false}}) {
+        seams.shellAnswer = answer;
+        EXPECT_EQ(TorUtility::ShellOpen(homePage), opened) << "shell answer " << answer;
+    }
 }
 
 }

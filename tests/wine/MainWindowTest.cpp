@@ -7,6 +7,7 @@
 #include "Palette.h"
 #include "PanelChildren.h"
 #include "Product.h"
+#include "resource.h"
 
 #include <map>
 #include <vector>
@@ -55,6 +56,25 @@ void PrintTo(const CellState& state, std::ostream* out)
          << ", \"" << state.text << "\" in " << state.textColor << std::dec << "}";
 }
 
+// Whether two 64 x 50 pictures hold the same pixels.
+bool SamePixels(HBITMAP a, HBITMAP b)
+{
+    Canvas left(64, 50, RGB(0, 0, 0));
+    Canvas right(64, 50, RGB(0, 0, 0));
+    for (auto [canvas, picture] : {std::pair{&left, a}, std::pair{&right, b}}) {
+        HDC source = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(source, picture);
+        BitBlt(canvas->dc, 0, 0, 64, 50, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+    }
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (left.Pixel(x, y) != right.Pixel(x, y))
+                return false;
+    return true;
+}
+
 // Paints a window and its children now, as the screen would show them.
 void PaintNow(HWND window)
 {
@@ -97,6 +117,9 @@ TEST_F(MainWindowTest, ClientAreaIsFixedAt640By400WithAMinimizeBoxOnly)
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
+    ASSERT_NE(Game().iconHandle, nullptr);
+    EXPECT_EQ(SendMessageW(Game().handle, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(Game().iconHandle))
+        << "the title bar shows the game's icon";
 }
 
 TEST_F(MainWindowTest, BoardsStartAtTheirCornersWithCellsOf23Pixels)
@@ -159,6 +182,18 @@ TEST_F(MainWindowTest, ShipPicturesWaitInTheTrayAtTheirHomes)
         EXPECT_TRUE(IsWindowVisible(picture->handle));
     }
     EXPECT_EQ(Game().shipPictures[8]->GetPosition().x + 64, 631);
+
+    // Each picture shows the ship of its length: the tray holds its ships shortest first.
+    const int pictureIds[] = {IDB_SHIP2, IDB_SHIP3, IDB_SHIP4};
+    for (int k = 0; k < 9; ++k) {
+        const int length = MyGame::ShipLength(k);
+        ASSERT_GE(length, 2);
+        ASSERT_LE(length, 4);
+        TestSupport::Owned<HBITMAP> expected(static_cast<HBITMAP>(LoadImageW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pictureIds[length - 2]), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        EXPECT_TRUE(SamePixels(Game().shipPictures[static_cast<std::size_t>(k)]->picture, expected))
+            << "picture " << k << " shows a ship of " << length;
+    }
 }
 
 TEST_F(MainWindowTest, CountersStatusLineAndButtonsStartAsTheGameBegins)

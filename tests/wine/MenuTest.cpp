@@ -202,6 +202,16 @@ TEST_F(MenuTest, DisabledItemIsGreyedUntilEnabled)
     EXPECT_EQ(ItemsOf(game.menuHandle), (Items{Command(fresh)}));
     fresh.SetEnabled(false);
     EXPECT_EQ(ItemsOf(game.menuHandle), (Items{Command(fresh) + " (grey)"}));
+    EXPECT_EQ(GetMenuState(game.menuHandle, static_cast<UINT>(fresh.id), MF_BYCOMMAND) & MF_GRAYED,
+              static_cast<UINT>(MF_GRAYED))
+        << "greyed, not only disabled";
+
+    // A greyed item that is checked still reads as checked.
+    fresh.checkable = true;
+    fresh.checkState = true;
+    fresh.ApplyCheck();
+    fresh.checkState = false;
+    EXPECT_TRUE(fresh.IsChecked());
 }
 
 TEST_F(MenuTest, PopupListsTheContainersItemsAtThePointAndIsFreedAfterwards)

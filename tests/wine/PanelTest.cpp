@@ -346,6 +346,12 @@ TEST_F(ColourTest, PanelWithoutColoursAnswersTheSystemBrushAndLeavesTheDeviceCon
     EXPECT_EQ(GetBkColor(canvas.dc), RGB(4, 5, 6));
     EXPECT_EQ(GetTextColor(canvas.dc), RGB(1, 2, 3));
     EXPECT_EQ(GetCurrentObject(canvas.dc, OBJ_FONT), selected);
+
+    // A text colour asked for applies on its own, with no background colour beside it.
+    panel->childTextColor = static_cast<std::int32_t>(red);
+    EXPECT_EQ(panel->ColorChild(canvas.dc), GetSysColorBrush(COLOR_BTNFACE));
+    EXPECT_EQ(GetTextColor(canvas.dc), red);
+    EXPECT_EQ(GetBkColor(canvas.dc), RGB(4, 5, 6));
 }
 
 }

@@ -29,13 +29,26 @@ inline void PrintTo(const RECT& r, std::ostream* out)
 
 namespace TestSupport {
 
-// Delivers everything queued for this thread without blocking.
+// Delivers everything queued for this thread without blocking. Messages that never stop coming
+// (a paint that never validates its window, a message that posts itself again) fail the test
+// within seconds instead of keeping it running until the test run's time limit.
 inline void PumpMessages()
 {
+    const ULONGLONG deadline = GetTickCount64() + 10000;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        if (GetTickCount64() > deadline) {
+            wchar_t name[64] = {};
+            GetClassNameW(message.hwnd, name, 64);
+            std::string narrow;
+            for (const wchar_t* c = name; *c; ++c)
+                narrow.push_back(static_cast<char>(*c));
+            ADD_FAILURE() << "messages keep coming; the last was " << message.message << " for a window of class \""
+                          << narrow << "\"";
+            return;
+        }
     }
 }
 

@@ -300,6 +300,7 @@ TEST_F(WindowProcTest, ActivationRegistersTheFormAndPlacesItsCompanionBehindIt)
     RecordingForm companion;
     companion.Create();
     form->companion = &companion;
+    form->hotKeys.push_back(HotKey{MOD_CONTROL | MOD_ALT, VK_F8, nullptr});
     SetForegroundWindow(form->handle);
     PumpMessages();
     log.Clear();
@@ -307,6 +308,10 @@ TEST_F(WindowProcTest, ActivationRegistersTheFormAndPlacesItsCompanionBehindIt)
     SendMessageW(form->handle, WM_ACTIVATE, WA_ACTIVE, 0);
     form->recordActivation = false;
     EXPECT_EQ(activeForm, form.get());
+    // The activated form holds its combination under its first identifier.
+    EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_CONTROL | MOD_ALT, VK_F8)) << "the combination is the form's";
+    EXPECT_TRUE(UnregisterHotKey(form->handle, 1));
+    UnregisterHotKey(nullptr, 77);
     EXPECT_EQ(GetWindow(form->handle, GW_HWNDNEXT), static_cast<HWND>(companion.handle));
     EXPECT_TRUE(log.Matches({"deactivated", "activated"})) << "re-activating the active form";
     form->companion = nullptr;
@@ -318,6 +323,21 @@ TEST_F(WindowProcTest, DestructionOfTheMainWindowEndsTheMessageLoop)
     PostMessageW(form->handle, WM_CLOSE, 0, 0);
     RunMessageLoop(form.get());
     EXPECT_TRUE(form->destroyed);
+
+    // A main window that no element owns ends the loop as well.
+    WNDCLASSW plainClass{};
+    plainClass.lpfnWndProc = WindowProc;
+    plainClass.hInstance = GetModuleHandleW(nullptr);
+    plainClass.lpszClassName = L"ElementlessMainWindow";
+    RegisterClassW(&plainClass);
+    HWND bare = CreateWindowExW(0, plainClass.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                plainClass.hInstance, nullptr);
+    ASSERT_EQ(FindByHandle(bare), nullptr);
+    mainWindow = bare;
+    DestroyWindow(bare);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    UnregisterClassW(plainClass.lpszClassName, plainClass.hInstance);
 }
 
 TEST_F(WindowProcTest, DialogMainFormPassesMessagesThroughTheDialogManager)
