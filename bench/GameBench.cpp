@@ -84,7 +84,7 @@ void ShowOnly(HWND shown, HWND hidden)
 // colours and font, painted by the system.
 class StaticBoards {
 public:
-    explicit StaticBoards(HFONT font)
+    explicit StaticBoards(HFONT font, DWORD extendedStyle = 0)
     {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = Procedure;
@@ -108,7 +108,7 @@ public:
                     text = std::wstring(1, static_cast<wchar_t>(L'@' + c));
                 else if (c == 0)
                     text = std::to_wstring(r);
-                HWND cell = CreateWindowExW(0, L"static", text.c_str(),
+                HWND cell = CreateWindowExW(extendedStyle, L"static", text.c_str(),
                                             WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
                                             left + side * c, 67 + side * r, side, side, window, nullptr,
                                             windowClass.hInstance, nullptr);
@@ -244,6 +244,22 @@ void MeasureRepaint(MyGame::FormMain& game)
     Bench::Report("full repaint (242 cells, tray, buttons) vs 242 static controls", Bench::Median(gameMs),
                   Bench::Median(boardsMs), "ms", 1.3);
 
+    // The same static controls with the sunken client edge that every board cell has inside its
+    // border: what the cell's look costs, apart from the toolkit.
+    {
+        StaticBoards edged(game.formFont->GetFont(), WS_EX_CLIENTEDGE);
+        ShowWindow(boards.window, SW_HIDE);
+        std::vector<double> againMs, edgedMs;
+        for (int i = 0; i < repetitions; ++i) {
+            ShowOnly(game.handle, edged.window);
+            againMs.push_back(RepaintMs(game.handle, 10));
+            ShowOnly(edged.window, game.handle);
+            edgedMs.push_back(RepaintMs(edged.window, 10));
+        }
+        Bench::Report("full repaint vs 242 static controls with the cells' sunken edge", Bench::Median(againMs),
+                      Bench::Median(edgedMs), "ms", 0);
+    }
+
     ShowOnly(game.handle, boards.window);
     Bench::Note("where a full repaint of the game goes: " + PaintBreakdown(game.handle, 10));
     ShowOnly(boards.window, game.handle);
@@ -297,9 +313,13 @@ void MeasureRepaint(MyGame::FormMain& game)
         return Bench::MillisecondsSince(start) * 1000 / 2000;
     };
     const double lineHeightUs = contextUs(true) - contextUs(false);
-    Bench::Note("every cell paint, empty cells too, selects its font into a fresh device context to read the "
-                "line height: " + Fixed(lineHeightUs, 1) + " us, " + Fixed(lineHeightUs * 242 / 1000, 2) +
-                " ms over the 242 board cells");
+    int measured = 0;
+    for (const MyGame::FormMain::Board* board : {&game.playerCells, &game.enemyCells})
+        for (CellControl* cell : *board)
+            measured += cell && (!cell->GetText().empty() || cell->starMark);
+    Bench::Note("every cell paint with text or a star selects its font into a fresh device context to read the "
+                "line height: " + Fixed(lineHeightUs, 1) + " us, " + Fixed(lineHeightUs * measured / 1000, 2) +
+                " ms over the " + std::to_string(measured) + " board cells that show text now");
     Bench::Note("one window painted alone: static control " + Fixed(oneStatic * 1000, 0) + " us, board cell " +
                 Fixed(boardCell * 1000, 0) + " us, counter " + Fixed(counter * 1000, 0) + " us, ship picture " +
                 Fixed(picture * 1000, 0) + " us");

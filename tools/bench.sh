@@ -30,7 +30,8 @@ echo "Timing element lookups..."
 wine "$windows/bench/bench_lookup.exe" </dev/null >>"$results"
 echo "Timing start-up, idle load and memory ($repetitions starts of each program)..."
 wine "$windows/bench/bench_launcher.exe" "$(winepath -w "$windows/game/Tiremola.exe")" \
-  "$(winepath -w "$windows/bench/bench_baseline.exe")" "$repetitions" 10 </dev/null >>"$results"
+  "$(winepath -w "$windows/bench/bench_baseline.exe")" "$repetitions" 10 \
+  "$(winepath -w "$windows/bench/bench_baseline_styled.exe")" </dev/null >>"$results"
 echo "Timing the computer's aim..."
 "$TIREMOLA_BUILD/host/bench/bench_aim" >>"$results"
 

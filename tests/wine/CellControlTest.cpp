@@ -248,11 +248,11 @@ TEST_F(CellControlTest, ChangesRepaintACreatedCellOnceEachAndThePaintSlotFollows
         log.Record(std::string("paint on ") + (found == yellow ? "yellow" : found == cyan ? "cyan" : "another colour") +
                    ", backPainted " + (element->backPainted ? "1" : "0"));
     };
-    cell->SetText("before creation");
+    cell->SetText("W");
     cell->ChangeTextColor(static_cast<std::int32_t>(red));
-    EXPECT_TRUE(log.Matches({})) << "no window, no paint";
-
     Show(60, 30);
+    EXPECT_TRUE(log.Matches({"paint on another colour, backPainted 0"})) << "what was set before the window paints once";
+    EXPECT_GT(Shown()->Count(red), 10) << "the text and its colour, set before the window, show";
     log.Clear();
     for (const auto& change : std::initializer_list<void (*)(CellControl&)>{
              [](CellControl& c) { c.SetBackColor(static_cast<std::int32_t>(cyan)); },

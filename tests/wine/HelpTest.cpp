@@ -175,7 +175,7 @@ TEST_F(HelpTest, GuideAndHomeOpenTheMakersPages)
 {
     Choose(Game().guideItem);
     Choose(Game().homeItem);
-    const std::string shown = " " + std::to_string(SW_SHOW);
+    const std::string shown = std::string(" ").append(std::to_string(SW_SHOW));
     EXPECT_EQ(seams.opened, (std::vector<std::string>{"open http://www.tiremola.test/Tiremola.asp" + shown,
                                                       "open " + std::string(homePage) + shown}));
     EXPECT_TRUE(seams.boxes.empty());

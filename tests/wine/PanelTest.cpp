@@ -116,10 +116,20 @@ TEST_F(PanelTest, PageIsATenthOfTheRangeOnTheBarsThePanelHas)
     EXPECT_EQ(bar.nMin, 20);
     EXPECT_EQ(bar.nMax, 75);
     EXPECT_EQ(bar.nPage, 5u);
-    // A window's other bar reports the platform's default range, never the one set.
+
+    // The bar the panel does not have keeps what the platform gives a plain window with the same
+    // bar whose range nobody set.
+    HWND plain = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VSCROLL, 0, 0, 50, 50, form->handle, nullptr,
+                                 nullptr, nullptr);
+    SCROLLINFO untouched{};
+    untouched.cbSize = sizeof untouched;
+    untouched.fMask = SIF_ALL;
+    GetScrollInfo(plain, SB_HORZ, &untouched);
+    DestroyWindow(plain);
     const SCROLLINFO other = BarOf(*panel, SB_HORZ);
-    EXPECT_NE(other.nMin, 20);
-    EXPECT_EQ(other.nPage, 0u);
+    EXPECT_EQ(other.nMin, untouched.nMin);
+    EXPECT_EQ(other.nMax, untouched.nMax);
+    EXPECT_EQ(other.nPage, untouched.nPage);
 
     auto bare = NewPanel("bare", 250);
     bare->Create();

@@ -389,11 +389,13 @@ TEST_F(PlacementTest, OnlyTheChoiceThatAnswersThePopupPlacesTheShip)
 TEST_F(PlacementTest, PressingAnyCellOfAPlacedShipPicksUpTheWholeShip)
 {
     PlaceShip(0, 6, 4); // meets the ship across at a corner only, and stays where it is
-    for (bool vertical : {false, true}) {
+    // From the third column or row, and from the board's first.
+    for (auto [vertical, start] : {std::pair{false, 3}, std::pair{true, 3}, std::pair{false, 1}, std::pair{true, 1}}) {
         for (int i = 0; i < 3; ++i) {
-            const std::string where = std::string(vertical ? "down" : "across") + ", cell " + std::to_string(i);
-            PlaceShip(3, 3, 3, vertical);
-            auto cellAt = [&](int j) { return vertical ? Spot(3, 3 + j) : Spot(3 + j, 3); };
+            const std::string where = std::string(vertical ? "down" : "across") + " from " + std::to_string(start) +
+                                      ", cell " + std::to_string(i);
+            PlaceShip(3, vertical ? 3 : start, vertical ? start : 3, vertical);
+            auto cellAt = [&](int j) { return vertical ? Spot(3, start + j) : Spot(start + j, 3); };
             for (int j = 0; j < 3; ++j)
                 ASSERT_TRUE(HoldsShip(cellAt(j).first, cellAt(j).second, 3)) << where;
 

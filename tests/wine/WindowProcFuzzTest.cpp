@@ -7,7 +7,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -29,6 +31,26 @@ struct Case {
 bool Refuse(GUIElement*)
 {
     return false;
+}
+
+// What reached default processing, in order. Each target's default processing is routed through
+// RecordDefault, which notes the message and passes it on to the procedure it stands in for, so
+// that a message the toolkit should leave alone is seen to get there, not only to answer as
+// default processing would (most of these messages answer 0 either way).
+struct PassedOn {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<PassedOn> passedOn;
+std::map<HWND, WNDPROC> standsInFor;
+
+LRESULT CALLBACK RecordDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    passedOn.push_back(PassedOn{window, message, wParam, lParam});
+    const WNDPROC own = standsInFor[window];
+    return own ? CallWindowProcW(own, window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Every message of the window procedure's routing table, with parameters that match nothing the
@@ -56,8 +78,12 @@ protected:
         button = std::make_unique<Button>(form.get(), "button");
         button->SetPosition(120, 80);
         button->Create();
-        for (GUIElement* element : Targets())
+        standsInFor.clear();
+        for (GUIElement* element : Targets()) {
             element->onClosing = Refuse;
+            standsInFor[element->handle] = element->previousProc;
+            element->previousProc = RecordDefault;
+        }
         stranger = CreateWindowExW(0, L"static", L"stranger", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         memoryDC = CreateCompatibleDC(nullptr);
         PumpMessages();
@@ -67,6 +93,9 @@ protected:
     {
         DeleteDC(memoryDC);
         DestroyWindow(stranger);
+        for (GUIElement* element : Targets())
+            if (element)
+                element->previousProc = standsInFor[element->handle];
         button.reset();
         label.reset();
         cell.reset();
@@ -81,8 +110,9 @@ protected:
     // subclassed control, DefWindowProcW for the toolkit's own classes.
     static LRESULT Default(GUIElement* target, const Case& c)
     {
-        return target->previousProc ? CallWindowProcW(target->previousProc, target->handle, c.message, c.wParam, c.lParam)
-                                    : DefWindowProcW(target->handle, c.message, c.wParam, c.lParam);
+        const WNDPROC own = standsInFor[target->handle];
+        return own ? CallWindowProcW(own, target->handle, c.message, c.wParam, c.lParam)
+                   : DefWindowProcW(target->handle, c.message, c.wParam, c.lParam);
     }
 
     // The cases the toolkit answers itself instead of leaving them to default processing.
@@ -97,13 +127,23 @@ protected:
         SCOPED_TRACE(target->typeName + ": " + c.what);
         // Hover and leave tracking, and the wheel's panel, as a fresh process would have them.
         lastPanel = nullptr;
+        passedOn.clear();
         const LRESULT answer = SendMessageW(target->handle, c.message, c.wParam, c.lParam);
         ASSERT_TRUE(IsWindow(target->handle));
+        const bool reachedDefault = std::any_of(passedOn.begin(), passedOn.end(), [&](const PassedOn& p) {
+            return p.window == target->handle && p.message == c.message && p.wParam == c.wParam && p.lParam == c.lParam;
+        });
         if (c.message == WM_CLOSE) {
             EXPECT_EQ(answer, 1) << "a refused close";
+            EXPECT_FALSE(reachedDefault) << "a refused close went on to default processing";
+        } else if (c.message == WM_LBUTTONDBLCLK && dynamic_cast<Button*>(target)) {
+            EXPECT_EQ(answer, 0);
+            EXPECT_FALSE(reachedDefault) << "a button's double-click is kept from the control";
         } else if (AnsweredByTheToolkit(target, c)) {
             EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(answer)), static_cast<DWORD>(OBJ_BRUSH));
+            EXPECT_FALSE(reachedDefault) << "answered by the toolkit and by default processing";
         } else {
+            EXPECT_TRUE(reachedDefault) << "never reached default processing";
             EXPECT_EQ(answer, Default(target, c));
         }
     }

@@ -155,10 +155,17 @@ TEST_F(WindowProcTest, HandPointerWinsOverTheBusyOne)
 TEST_F(WindowProcTest, PointerOutsideTheClientAreaIsLeftToTheSystem)
 {
     form->SetHandCursor(true);
-    SetCursor(nullptr);
-    SendMessageW(form->handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(static_cast<HWND>(form->handle)),
-                 MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
-    EXPECT_NE(GetCursor(), handShape);
+    form->SetBusyCursor(true);
+    const WPARAM window = reinterpret_cast<WPARAM>(static_cast<HWND>(form->handle));
+    for (WORD hitTest : {HTCAPTION, HTLEFT, HTBOTTOMRIGHT, HTNOWHERE}) {
+        SCOPED_TRACE("hit test " + std::to_string(hitTest));
+        SetCursor(nullptr);
+        const LRESULT systemAnswer = DefWindowProcW(form->handle, WM_SETCURSOR, window, MAKELPARAM(hitTest, WM_MOUSEMOVE));
+        const HCURSOR systemShape = GetCursor();
+        SetCursor(nullptr);
+        EXPECT_EQ(SendMessageW(form->handle, WM_SETCURSOR, window, MAKELPARAM(hitTest, WM_MOUSEMOVE)), systemAnswer);
+        EXPECT_EQ(GetCursor(), systemShape);
+    }
 }
 
 class TabTest : public WindowProcTest {
