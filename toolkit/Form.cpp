@@ -45,15 +45,13 @@ Form::~Form()
     ForgetEverywhere();
 }
 
-// The class was made for this form's window alone; it goes, with a brush made for it, once
-// that window is gone.
+// The class was made for this form's window alone; it goes once that window is gone. The system
+// deletes a class's background brush with the class, so the brush made for it is not deleted
+// again here: its handle may already name another object.
 void Form::ReleaseClass()
 {
-    if (className.empty() || !UnregisterClassW(className.c_str(), instance))
-        return;
-    if (windowClass.hbrBackground != GetSysColorBrush(COLOR_BTNFACE))
-        Unmake(windowClass.hbrBackground);
-    windowClass.hbrBackground = nullptr;
+    if (!className.empty() && UnregisterClassW(className.c_str(), instance))
+        windowClass.hbrBackground = nullptr;
 }
 
 // Nothing toolkit-wide may go on naming a form that is gone.

@@ -34,10 +34,10 @@ PanelChildren::~PanelChildren()
         activePanel = nullptr;
     if (OwnBrush(childBrush))
         Unmake(childBrush);
-    // The class was this panel's alone; it goes, with its brush, once no window uses it.
-    if (!className.empty() && UnregisterClassW(className.c_str(), windowClass.hInstance) &&
-        OwnBrush(windowClass.hbrBackground))
-        Unmake(windowClass.hbrBackground);
+    // The class was this panel's alone; it goes once no window uses it, and the system deletes
+    // its background brush with it.
+    if (!className.empty())
+        UnregisterClassW(className.c_str(), windowClass.hInstance);
 }
 
 DWORD PanelChildren::ComputeStyle() const

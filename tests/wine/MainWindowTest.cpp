@@ -9,6 +9,7 @@
 #include "Product.h"
 #include "resource.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -439,26 +440,30 @@ TEST_F(MainWindowTest, FormBuiltAsTheProgramBuildsItIsTitledAndLeavesNothingBehi
     PumpMessages();
 
     // Each form and panel registers a window class of its own, and a class with a background
-    // colour is given a brush made for it. The program never unregisters its classes, so those
-    // brushes stay for the life of the process and are not the form's to delete; the system
-    // frees them with the class. They are the form's own class, the 2 x 121 cells of the boards,
-    // the status line and the nine ship pictures; the counters and the about box paint on the
-    // system's button face.
-    std::int64_t classBrushes = 0;
+    // colour is given a brush made for it. The classes are unregistered with their elements, and
+    // the system deletes a class's brush with the class, so the program never deletes those
+    // brushes itself. They are the form's own class, the 2 x 121 cells of the boards, the status
+    // line and the nine ship pictures; the counters and the about box paint on the system's
+    // button face.
+    std::vector<HBRUSH> classBrushes;
     for (TorUtility::GUIElement* element : TorUtility::ElementRegistry::Elements()) {
         const bool ownClass =
             dynamic_cast<TorUtility::Form*>(element) || dynamic_cast<TorUtility::PanelChildren*>(element);
         if (!ownClass || !element->created)
             continue;
         const auto brush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(element->handle, GCLP_HBRBACKGROUND));
-        classBrushes += brush && brush != GetSysColorBrush(COLOR_BTNFACE);
+        if (brush && brush != GetSysColorBrush(COLOR_BTNFACE))
+            classBrushes.push_back(brush);
     }
-    EXPECT_EQ(classBrushes, 1 + 2 * 121 + 1 + 9);
+    EXPECT_EQ(classBrushes.size(), 1u + 2 * 121 + 1 + 9);
 
     form.reset();
     PumpMessages();
     EXPECT_EQ(TorUtility::ElementRegistry::Count(), 0u);
-    EXPECT_EQ(TestSupport::OutstandingGdiObjects() - before, classBrushes);
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects() - before, static_cast<std::int64_t>(classBrushes.size()));
+    const auto stillThere = std::count_if(classBrushes.begin(), classBrushes.end(),
+                                          [](HBRUSH brush) { return GetObjectType(brush) != 0; });
+    EXPECT_EQ(stillThere, 0) << "brushes of classes that were never unregistered";
 }
 
 }
