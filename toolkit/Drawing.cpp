@@ -2,6 +2,7 @@
 
 #include "GUIElement.h"
 #include "TextUtilities.h"
+#include "WindowProc.h"
 
 namespace TorUtility {
 
@@ -93,8 +94,10 @@ void Drawing::Finish()
 {
     if (attached)
         attached = false;
-    else if (dc)
+    else if (dc) {
         EndPaint(target->handle, &paint);
+        validatedWindow = target->handle;
+    }
     dc = nullptr;
 }
 

@@ -54,6 +54,7 @@ void GUIElement::SetBackColor(std::int32_t color)
     SetBkColor(dc, static_cast<COLORREF>(color));
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, L"", 0, nullptr);
     EndPaint(handle, &paint);
+    validatedWindow = handle;
     backPainted = true;
 }
 

@@ -21,5 +21,8 @@ extern PanelChildren* lastPanel;
 extern bool mouseTracking;
 extern HCURSOR waitShape;
 extern HCURSOR handShape;
+// The window whose update region the toolkit's own painting validated last, with BeginPaint and
+// EndPaint; the paint message compares it with its own window.
+extern HWND validatedWindow;
 
 }
