@@ -13,8 +13,8 @@ TIREMOLA_PACKAGES=(
   # The text fuzzer: clang with the sanitizer runtimes of the distribution's own clang version.
   # clang is also the Windows build's second compiler, with its linker and the static analysers.
   clang libclang-rt-dev lld clang-tidy cppcheck
-  # The release files: the installer and a look into the zip.
-  nsis unzip
+  # The release files: the commit's files, the installer and a look into the zip.
+  git nsis unzip
 )
 
 as_root() {
