@@ -229,35 +229,33 @@ std::string PaintBreakdown(HWND window, int count)
     return text + "outside the windows' paint messages " + std::to_string(total - inside).substr(0, 5) + " ms";
 }
 
+// Full repaints of the game and of a comparison window, taken in turn with only one of the two
+// shown, reported as the medians of both.
+void ReportRepaints(const std::string& name, HWND game, HWND comparison, double goal)
+{
+    std::vector<double> gameMs, comparisonMs;
+    for (int i = 0; i < repetitions; ++i) {
+        ShowOnly(game, comparison);
+        gameMs.push_back(RepaintMs(game, 10));
+        ShowOnly(comparison, game);
+        comparisonMs.push_back(RepaintMs(comparison, 10));
+    }
+    Bench::Report(name, Bench::Median(gameMs), Bench::Median(comparisonMs), "ms", goal);
+}
+
 void MeasureRepaint(MyGame::FormMain& game)
 {
     StaticBoards boards(game.formFont->GetFont());
-    std::vector<double> gameMs, boardsMs;
     RepaintMs(game.handle, 10);
     RepaintMs(boards.window, 10);
-    for (int i = 0; i < repetitions; ++i) {
-        ShowOnly(game.handle, boards.window);
-        gameMs.push_back(RepaintMs(game.handle, 10));
-        ShowOnly(boards.window, game.handle);
-        boardsMs.push_back(RepaintMs(boards.window, 10));
-    }
-    Bench::Report("full repaint (242 cells, tray, buttons) vs 242 static controls", Bench::Median(gameMs),
-                  Bench::Median(boardsMs), "ms", 1.3);
+    ReportRepaints("full repaint (242 cells, tray, buttons) vs 242 static controls", game.handle, boards.window, 1.3);
 
     // The same static controls with the sunken client edge that every board cell has inside its
     // border: what the cell's look costs, apart from the toolkit.
     {
         StaticBoards edged(game.formFont->GetFont(), WS_EX_CLIENTEDGE);
         ShowWindow(boards.window, SW_HIDE);
-        std::vector<double> againMs, edgedMs;
-        for (int i = 0; i < repetitions; ++i) {
-            ShowOnly(game.handle, edged.window);
-            againMs.push_back(RepaintMs(game.handle, 10));
-            ShowOnly(edged.window, game.handle);
-            edgedMs.push_back(RepaintMs(edged.window, 10));
-        }
-        Bench::Report("full repaint vs 242 static controls with the cells' sunken edge", Bench::Median(againMs),
-                      Bench::Median(edgedMs), "ms", 0);
+        ReportRepaints("full repaint vs 242 static controls with the cells' sunken edge", game.handle, edged.window, 0);
     }
 
     ShowOnly(game.handle, boards.window);
