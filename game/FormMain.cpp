@@ -71,7 +71,7 @@ FormMain::~FormMain()
     for (Button* button : {startButton, infoButton, closeButton})
         delete button;
     delete logoImage;
-    for (Board* board : {&playerCells, &enemyCells})
+    for (const Board* board : {&playerCells, &enemyCells})
         for (CellControl* cell : *board)
             delete cell;
     for (CellControl* picture : shipPictures)

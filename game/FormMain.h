@@ -155,7 +155,7 @@ private:
     void AimAtPlayer();
     void ResolveAim();
     void FollowMouse();
-    void PickUpShip(CellControl* cell, int c, int r, int shipId);
+    void PickUpShip(const CellControl* cell, int c, int r, int shipId);
     POINT CursorOnScreen() const;
 
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);

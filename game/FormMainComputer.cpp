@@ -67,6 +67,7 @@ BoardView FormMain::ReadPlayerBoard() const
     BoardView view{};
     for (int y = 0; y < BoardSide; ++y)
         for (int x = 0; x < BoardSide; ++x)
+            // cppcheck-suppress containerOutOfBounds ; it reads BoardView's size as BoardSide, not its square
             view[static_cast<std::size_t>(y * BoardSide + x)] = ClassifyCellText(PlayerCell(x + 1, y + 1)->GetText());
     return view;
 }

@@ -44,7 +44,7 @@ void FormMain::BuildInterface()
     logoImage->SetPosition(10, 10);
     logoImage->Create();
 
-    int buttonLeft[] = {265, 420, 530};
+    const int buttonLeft[] = {265, 420, 530};
     Button** buttons[] = {&startButton, &infoButton, &closeButton};
     const char* captions[] = {"Inizia", "Info", "Chiudi"};
     for (int i = 0; i < 3; ++i) {

@@ -132,7 +132,7 @@ void FormMain::HandlePlacementClick(CellControl* cell)
     ResumeTicks();
 }
 
-void FormMain::PickUpShip(CellControl* cell, int c, int r, int shipId)
+void FormMain::PickUpShip(const CellControl* cell, int c, int r, int shipId)
 {
     PauseTicks();
     draggedShip = FindShipPicture(shipId);

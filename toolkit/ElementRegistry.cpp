@@ -98,7 +98,7 @@ GUIElement* ElementRegistry::FirstSubMenuWithId(std::int32_t identifier)
 
 GUIElement* ElementRegistry::Newest()
 {
-    Registry& r = State();
+    const Registry& r = State();
     return r.all.empty() ? nullptr : r.all.rbegin()->second;
 }
 

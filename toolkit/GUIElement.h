@@ -142,6 +142,7 @@ public:
     POINT GetPosition();
     void SetPosition(std::int32_t left, std::int32_t top);
     void SetFont(FontSpec* fontSpec);
+    // cppcheck-suppress returnByReference ; a copy, as every other text the elements give out
     std::string GetTooltipText() const;
     void CreateTooltip(HWND owner);
     void UpdateTooltip();

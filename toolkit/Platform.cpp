@@ -13,6 +13,9 @@ template <typename Function>
 Function LoadOnFirstUse(const wchar_t* library, const char* name)
 {
     HMODULE module = LoadLibraryW(library);
+    // GetProcAddress answers a function pointer of no particular type; going through void* is the
+    // conversion to the real type that both compilers take without a cast-function-type warning.
+    // NOLINTNEXTLINE(bugprone-casting-through-void)
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 

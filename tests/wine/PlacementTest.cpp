@@ -390,7 +390,9 @@ TEST_F(PlacementTest, PressingAnyCellOfAPlacedShipPicksUpTheWholeShip)
 {
     PlaceShip(0, 6, 4); // meets the ship across at a corner only, and stays where it is
     // From the third column or row, and from the board's first.
-    for (auto [vertical, start] : {std::pair{false, 3}, std::pair{true, 3}, std::pair{false, 1}, std::pair{true, 1}}) {
+    for (const auto& run : {std::pair{false, 3}, std::pair{true, 3}, std::pair{false, 1}, std::pair{true, 1}}) {
+        const bool vertical = run.first;
+        const int start = run.second;
         for (int i = 0; i < 3; ++i) {
             const std::string where = std::string(vertical ? "down" : "across") + " from " + std::to_string(start) +
                                       ", cell " + std::to_string(i);
