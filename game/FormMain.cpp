@@ -77,8 +77,9 @@ FormMain::~FormMain()
     for (CellControl* picture : shipPictures)
         delete picture;
     Unmake(controlBrush);
-    for (HBITMAP bitmap : shipBitmaps)
-        Unmake(bitmap);
+    for (const auto* bitmaps : {&shipBitmaps, &largeShipBitmaps})
+        for (HBITMAP bitmap : *bitmaps)
+            Unmake(bitmap);
     delete statusBar;
     delete playerPicture;
     delete enemyPicture;
@@ -91,7 +92,7 @@ FormMain::~FormMain()
 HBRUSH FormMain::ColorChild(HDC dc)
 {
     Unmake(controlBrush);
-    SelectObject(dc, formFont->GetFont());
+    SelectObject(dc, formFont->GetFont(Dpi()));
     const bool start = startButton && WindowFromDC(dc) == startButton->handle;
     const COLORREF background = start ? hitRed : controlGreen;
     SetBkColor(dc, background);

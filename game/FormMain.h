@@ -119,6 +119,8 @@ public:
     std::int32_t pendingColumn = 0;
     std::vector<POINT> shipHomes;
     std::array<HBITMAP, 3> shipBitmaps{};
+    // The same pictures at twice their size, drawn above 100 %.
+    std::array<HBITMAP, 3> largeShipBitmaps{};
 
     TorUtility::Image* logoImage = nullptr;
     TorUtility::Button* startButton = nullptr;

@@ -37,6 +37,7 @@ void FormMain::OpenAboutBox()
     delete aboutBox;
     aboutBox = new FormAbout(this);
     aboutBox->logoId = IDB_ABOUT;
+    aboutBox->logoLargeId = IDB_ABOUT_2X;
     aboutBox->logoWidth = 164;
     aboutBox->logoHeight = 50;
     aboutBox->title = std::string(productName) + " " + productVersion;

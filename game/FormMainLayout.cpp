@@ -23,22 +23,21 @@ constexpr int shipPictureHeight = 50;
 constexpr int trayMargin = 5;
 constexpr int tickInterval = 20;
 constexpr int shipBitmapIds[] = {IDB_SHIP2, IDB_SHIP3, IDB_SHIP4};
+constexpr int largeShipBitmapIds[] = {IDB_SHIP2_2X, IDB_SHIP3_2X, IDB_SHIP4_2X};
 
 }
 
 void FormMain::BuildInterface()
 {
     BuildMenus();
-    if (created) {
-        RECT client{};
-        GetClientRect(handle, &client);
-        width = client.right;
-        height = client.bottom;
-    }
+    const SIZE client = GetClientSize();
+    width = client.cx;
+    height = client.cy;
     const int w = width;
     const int h = height;
 
     logoImage = new Image(this, IDB_LOGO);
+    logoImage->largeResourceId = IDB_LOGO_2X;
     logoImage->width = 200;
     logoImage->height = 60;
     logoImage->SetPosition(10, 10);
@@ -63,6 +62,8 @@ void FormMain::BuildInterface()
 
     playerPicture = new Image(this, IDB_ARROW_PLAYER);
     enemyPicture = new Image(this, IDB_ARROW_ENEMY);
+    playerPicture->largeResourceId = IDB_ARROW_PLAYER_2X;
+    enemyPicture->largeResourceId = IDB_ARROW_ENEMY_2X;
     for (auto [picture, top] : {std::pair{playerPicture, 67}, std::pair{enemyPicture, 217}}) {
         picture->width = 99;
         picture->height = 87;
@@ -90,9 +91,11 @@ void FormMain::BuildInterface()
     statusBar->SetEnabled(false);
 
     static_assert(std::size(shipBitmapIds) == std::tuple_size_v<decltype(shipBitmaps)>);
-    for (std::size_t i = 0; i < std::size(shipBitmapIds); ++i)
-        shipBitmaps[i] = Made(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(shipBitmapIds[i]),
-                                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    static_assert(std::size(largeShipBitmapIds) == std::tuple_size_v<decltype(largeShipBitmaps)>);
+    for (std::size_t i = 0; i < std::size(shipBitmapIds); ++i) {
+        shipBitmaps[i] = LoadPicture(instance, shipBitmapIds[i]);
+        largeShipBitmaps[i] = LoadPicture(instance, largeShipBitmapIds[i]);
+    }
     BuildShipPictures();
 
     tickTimer = new Timer(this);
@@ -161,6 +164,7 @@ void FormMain::BuildShipPictures()
         picture->SetBackColor(static_cast<std::int32_t>(white));
         picture->SetPosition(corner.x + trayMargin, corner.y + trayMargin);
         picture->picture = shipBitmaps[static_cast<std::size_t>(k / 3)];
+        picture->largePicture = largeShipBitmaps[static_cast<std::size_t>(k / 3)];
         picture->pictureAlign = 2;
         picture->pictureWidth = shipPictureWidth;
         picture->pictureHeight = shipPictureHeight;

@@ -69,10 +69,10 @@ POINT FormMain::CursorOnScreen() const
 // any of them lands inside the band for some position of the window.
 void FormMain::FollowMouse()
 {
-    POINT mouse{};
-    if (!draggedShip || !ReadCursor(mouse))
+    POINT screen{};
+    if (!draggedShip || !ReadCursor(screen))
         return;
-    ScreenToClient(handle, &mouse);
+    const POINT mouse = ClientPoint(screen);
     if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
         return;
     // A mouse at rest leaves the picture where it is, without repainting it fifty times a second.

@@ -19,7 +19,7 @@ constexpr int focusInset = 3;
 int SelectedFontHeight(HDC dc)
 {
     FontSpec probe;
-    HGDIOBJ selected = SelectObject(dc, probe.GetFont());
+    HGDIOBJ selected = SelectObject(dc, probe.GetFont(logicalDpi));
     LOGFONTW description{};
     GetObjectW(selected, sizeof description, &description);
     SelectObject(dc, selected);
@@ -56,9 +56,11 @@ int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
     BITMAP description{};
     GetObjectW(shown, sizeof description, &description);
     const int itemHeight = item.bottom - item.top;
-    drawing.DrawMasked(item.left + pictureMargin, (itemHeight - description.bmHeight) / 2, description.bmWidth,
-                       description.bmHeight, shown);
-    return item.left + description.bmWidth + captionGap;
+    const int pictureWidth = ToDevice(description.bmWidth, drawing.dpi);
+    const int pictureHeight = ToDevice(description.bmHeight, drawing.dpi);
+    drawing.DrawMasked(item.left + ToDevice(pictureMargin, drawing.dpi), (itemHeight - pictureHeight) / 2,
+                       pictureWidth, pictureHeight, shown);
+    return item.left + pictureWidth + ToDevice(captionGap, drawing.dpi);
 }
 
 void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)
@@ -82,7 +84,8 @@ void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)
     const int tx = DrawPicture(drawing, box, (item.itemState & ODS_SELECTED) != 0);
     drawing.DrawString(box.left + tx, box.top + dy, w - tx, h, GetText(), 2, ink, nullptr);
     if (item.itemState & ODS_FOCUS) {
-        RECT focus{box.left + focusInset, box.top + focusInset, box.right - focusInset, box.bottom - focusInset};
+        const int inset = ToDevice(focusInset, drawing.dpi);
+        RECT focus{box.left + inset, box.top + inset, box.right - inset, box.bottom - inset};
         DrawFocusRect(item.hDC, &focus);
     }
     drawing.Finish();

@@ -4,6 +4,13 @@
 
 namespace TorUtility {
 
+namespace {
+
+// A picture aligned to the left or the right keeps this far from the edge.
+constexpr int pictureMargin = 3;
+
+}
+
 CellControl::CellControl(GUIElement* host) : PanelChildren(host)
 {
     tabStop = false;
@@ -67,9 +74,13 @@ void CellControl::OnPaint()
         if (starMark)
             drawing.DrawString(w - lineHeight, h - lineHeight, lineHeight, lineHeight, std::string("*"), 2, ink, inUse);
         if (picture) {
-            const int top = (h - pictureHeight) / 2;
-            const int left = pictureAlign == 1 ? w - pictureWidth - 3 : pictureAlign == 2 ? (w - pictureWidth) / 2 : 3;
-            drawing.DrawMasked(left, top, pictureWidth, pictureHeight, picture);
+            const int pw = ToDevice(pictureWidth, drawing.dpi);
+            const int ph = ToDevice(pictureHeight, drawing.dpi);
+            const int margin = ToDevice(pictureMargin, drawing.dpi);
+            const int top = (h - ph) / 2;
+            const int left = pictureAlign == 1 ? w - pw - margin : pictureAlign == 2 ? (w - pw) / 2 : margin;
+            const bool large = largePicture && drawing.dpi > logicalDpi;
+            drawing.DrawMasked(left, top, pw, ph, large ? largePicture : picture);
         }
         drawing.Finish();
     }

@@ -30,6 +30,8 @@ public:
     std::int32_t textAlign = 2;
     std::int32_t textColor = 0;
     HBITMAP picture = nullptr;
+    // The same picture drawn at twice its size, shown instead above 100 % (not owned either).
+    HBITMAP largePicture = nullptr;
     std::int32_t pictureAlign = 1;
     std::int32_t pictureWidth = 0;
     std::int32_t pictureHeight = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Dpi.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -9,7 +11,9 @@ namespace TorUtility {
 
 class GUIElement;
 
-// A font description whose platform font is made on first use and deleted with the record.
+// A font description whose platform font is made on first use and deleted with the record. Its
+// height is in logical pixels; the font is made for one scale at a time, and asking for another
+// replaces it.
 class FontSpec {
 public:
     FontSpec();
@@ -18,9 +22,10 @@ public:
     FontSpec& operator=(const FontSpec&) = delete;
     ~FontSpec();
 
-    HFONT GetFont();
+    HFONT GetFont(UINT dpi = logicalDpi);
 
     HFONT fontHandle = nullptr;
+    UINT fontDpi = 0;
     std::wstring faceName;
     std::int32_t size = 0;
     bool bold = false;
@@ -30,7 +35,8 @@ public:
 };
 
 // One paint pass on one device context: text in a box, outlines, fills and bitmaps with pure
-// black as the transparent colour.
+// black as the transparent colour. Coordinates are the device context's own pixels; fonts and
+// lines are made for the scale of the element drawn.
 class Drawing {
 public:
     explicit Drawing(GUIElement* element);
@@ -54,9 +60,11 @@ public:
     // Leaves the right-most column and the bottom row untouched.
     void FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color);
     // Stretches the bitmap to the box unless either side is 0; pure black pixels stay transparent.
+    // A box smaller than the bitmap gets a smoothed picture inside an exact outline.
     void DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap);
 
     GUIElement* target;
+    UINT dpi;
     HDC dc = nullptr;
     bool attached = false;
     PAINTSTRUCT paint{};
@@ -82,5 +90,9 @@ Handle Made(Handle object)
 
 void Unmake(HGDIOBJ object);
 void UnmakeDC(HDC deviceContext);
+
+// A new bitmap of the given size with the picture smoothly stretched into it (the caller owns it),
+// or none.
+HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height);
 
 }

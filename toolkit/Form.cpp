@@ -1,8 +1,10 @@
 #include "Form.h"
 
+#include "Dpi.h"
 #include "Drawing.h"
 #include "ElementRegistry.h"
 #include "FormAbout.h"
+#include "Image.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -21,7 +23,8 @@ Form::Form(HINSTANCE moduleInstance) : Form(moduleInstance, false)
 {
 }
 
-Form::Form(HINSTANCE moduleInstance, bool withDialogFrame) : GUIElement(moduleInstance), dialogFrame(withDialogFrame)
+Form::Form(HINSTANCE moduleInstance, bool withDialogFrame)
+    : GUIElement(moduleInstance), dialogFrame(withDialogFrame), dpi(SystemDpi())
 {
     typeName = "form";
 }
@@ -115,8 +118,10 @@ void Form::Create()
     RegisterClassW(&windowClass);
 
     const DWORD style = showLater ? WindowStyle() & ~WS_VISIBLE : WindowStyle();
-    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, x, y, width, height,
-                             nullptr, nullptr, instance, nullptr);
+    const RECT device = DeviceRect();
+    handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, device.left, device.top,
+                             device.right - device.left, device.bottom - device.top, nullptr, nullptr, instance,
+                             nullptr);
     if (!mainWindow)
         mainWindow = handle;
     AttachWindow(handle);
@@ -138,9 +143,11 @@ void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
     const int frameWidth = std::max<int>(0, (window.right - window.left) - (client.right - client.left));
     const int frameHeight = std::max<int>(0, (window.bottom - window.top) - (client.bottom - client.top));
     GetPosition();
-    width = clientWidth + frameWidth;
-    height = clientHeight + frameHeight;
-    SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOMOVE);
+    // The frame is the platform's, in device pixels already; only the client area is scaled.
+    const SIZE outer{ToDevice(clientWidth, dpi) + frameWidth, ToDevice(clientHeight, dpi) + frameHeight};
+    width = ToLogical(outer.cx, dpi);
+    height = ToLogical(outer.cy, dpi);
+    SetWindowPos(handle, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOMOVE);
     UpdateTooltip();
     Redraw();
 }
@@ -153,19 +160,19 @@ void Form::Show()
 
 void Form::CenterOnScreen()
 {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int screenWidth = ToLogical(GetSystemMetrics(SM_CXSCREEN), dpi);
+    const int screenHeight = ToLogical(GetSystemMetrics(SM_CYSCREEN), dpi);
     if (created) {
         RECT window{};
         GetWindowRect(handle, &window);
-        width = window.right - window.left;
-        height = window.bottom - window.top;
+        width = ToLogical(window.right - window.left, dpi);
+        height = ToLogical(window.bottom - window.top, dpi);
     }
     x = (screenWidth - width) / 2;
     y = (screenHeight - height) / 2;
     if (!created)
         return;
-    SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOSIZE);
+    SetWindowPos(handle, nullptr, ToDevice(x, dpi), ToDevice(y, dpi), 0, 0, SWP_NOZORDER | SWP_NOSIZE);
     Redraw();
 }
 
@@ -176,13 +183,43 @@ void Form::SetIcon(std::int32_t resourceId)
         return;
     // Loaded at the small-icon size, so the title bar shows the picture drawn for that size.
     HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                              SystemMetricForDpi(SM_CXSMICON, dpi),
+                                              SystemMetricForDpi(SM_CYSMICON, dpi), 0));
     if (!icon)
         return;
     SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     if (iconHandle)
         DestroyIcon(iconHandle);
     iconHandle = icon;
+}
+
+namespace {
+
+// Every element with a window inside the form follows its scale; pictures are made again for it.
+BOOL CALLBACK RescaleChild(HWND window, LPARAM)
+{
+    if (GUIElement* element = ElementRegistry::LastWithHandle(window)) {
+        element->Rescale();
+        if (auto* image = dynamic_cast<Image*>(element))
+            image->Reload();
+    }
+    return TRUE;
+}
+
+}
+
+void Form::ChangeDpi(UINT newDpi, const RECT& suggested)
+{
+    const SIZE client = GetClientSize();
+    dpi = newDpi;
+    SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    EnumChildWindows(handle, RescaleChild, 0);
+    // The suggested rectangle scales the frame too, which the platform may draw at another size.
+    SetClientSize(client.cx, client.cy);
+    ApplyFont();
+    if (iconHandle)
+        SetIcon(iconId);
 }
 
 void Form::RegisterHotKeys()

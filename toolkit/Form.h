@@ -31,6 +31,10 @@ public:
     void SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight);
     void CenterOnScreen();
     void SetIcon(std::int32_t resourceId);
+    // The window has moved to a monitor of another scale: it takes the rectangle the platform
+    // suggests, keeps its client area's logical size, and every element in it is laid out again
+    // and given fonts made for the new scale.
+    void ChangeDpi(UINT newDpi, const RECT& suggested);
     // Puts the window on screen and paints it at once.
     void Show();
     void RegisterHotKeys();
@@ -54,6 +58,9 @@ public:
     // size): Create leaves the window hidden and the owner calls Show at the end, so that every
     // window is painted once, at its final size, instead of once before the resize and again after.
     bool showLater = false;
+    // The scale of the monitor the window is on: the system's until the window exists, then the
+    // window's, and the new one each time the window moves to a monitor of another scale.
+    UINT dpi;
 
 private:
     void ReleaseClass();

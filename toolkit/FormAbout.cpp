@@ -102,19 +102,15 @@ CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
 
 void FormAbout::BuildContent()
 {
-    int w = width;
-    int h = height;
-    if (created) {
-        RECT client{};
-        GetClientRect(handle, &client);
-        w = client.right;
-        h = client.bottom;
-    }
+    const SIZE client = GetClientSize();
+    const int w = client.cx;
+    const int h = client.cy;
     frame = Place(new PanelChildren(this), 10, 10, logoWidth + 20, h - 20);
     frame->SetBorder(true);
     frame->Create();
 
     logo = Place(new Image(frame, logoId), 5, 5, logoWidth, logoHeight);
+    logo->largeResourceId = logoLargeId;
     logo->Create();
 
     const int left = logoWidth + 45;

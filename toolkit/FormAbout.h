@@ -50,6 +50,8 @@ public:
     CellControl* webLink = nullptr;
     CellControl* mailLink = nullptr;
     std::int32_t logoId = 0;
+    // The same picture at twice its size, shown above 100 % (0: none).
+    std::int32_t logoLargeId = 0;
     std::int32_t logoWidth = 0;
     std::int32_t logoHeight = 0;
     std::string title;

@@ -1,7 +1,9 @@
 #include "GUIElement.h"
 
+#include "Dpi.h"
 #include "Drawing.h"
 #include "ElementRegistry.h"
+#include "Form.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -278,20 +280,61 @@ POINT GUIElement::GetPosition()
         POINT corner{window.left, window.top};
         if (parent)
             ScreenToClient(parent->handle, &corner);
+        corner = ToLogical(corner, Dpi());
         x = corner.x;
         y = corner.y;
     }
     return POINT{x, y};
 }
 
+// A window moved after its creation keeps the size it was made with.
 void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
 {
     x = left;
     y = top;
     if (!created)
         return;
-    SetWindowPos(handle, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOSIZE);
+    const RECT device = DeviceRect();
+    SetWindowPos(handle, nullptr, device.left, device.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
     Redraw();
+}
+
+UINT GUIElement::Dpi() const
+{
+    for (const GUIElement* element = this; element; element = element->parent)
+        if (const auto* form = dynamic_cast<const Form*>(element))
+            return form->dpi;
+    return SystemDpi();
+}
+
+SIZE GUIElement::GetClientSize() const
+{
+    RECT client{};
+    if (!created || !GetClientRect(handle, &client))
+        return SIZE{width, height};
+    const UINT scale = Dpi();
+    return SIZE{ToLogical(client.right, scale), ToLogical(client.bottom, scale)};
+}
+
+POINT GUIElement::ClientPoint(POINT screen) const
+{
+    ScreenToClient(handle, &screen);
+    return ToLogical(screen, Dpi());
+}
+
+RECT GUIElement::DeviceRect() const
+{
+    return ToDevice(RECT{x, y, x + width, y + height}, Dpi());
+}
+
+void GUIElement::Rescale()
+{
+    const RECT device = DeviceRect();
+    SetWindowPos(handle, nullptr, device.left, device.top, device.right - device.left, device.bottom - device.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFont();
+    if (tooltipHandle)
+        UpdateTooltip();
 }
 
 void GUIElement::SetFont(FontSpec* fontSpec)
@@ -304,7 +347,7 @@ void GUIElement::SetFont(FontSpec* fontSpec)
 void GUIElement::ApplyFont()
 {
     if (font)
-        SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font->GetFont()), TRUE);
+        SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font->GetFont(Dpi())), TRUE);
 }
 
 void GUIElement::TakeNextId()
@@ -368,7 +411,9 @@ void GUIElement::UpdateTooltip()
 HWND Child::MakeControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle)
 {
     TakeNextId();
-    HWND window = CreateWindowExW(extendedStyle, className, text.c_str(), style, x, y, width, height,
+    const RECT device = DeviceRect();
+    HWND window = CreateWindowExW(extendedStyle, className, text.c_str(), style, device.left, device.top,
+                                  device.right - device.left, device.bottom - device.top,
                                   parent ? static_cast<HWND>(parent->handle) : nullptr,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     if (window)

@@ -141,6 +141,15 @@ public:
     // Top-left corner in the parent's client coordinates (screen coordinates for a form).
     POINT GetPosition();
     void SetPosition(std::int32_t left, std::int32_t top);
+    // The scale of the monitor the element's form is on: the form's own, which follows its window
+    // from monitor to monitor; the system's for an element outside any form.
+    UINT Dpi() const;
+    // The client area's size; the stored size while there is no window.
+    SIZE GetClientSize() const;
+    // A point of the screen, as the platform reports the mouse's, in this window's client area.
+    POINT ClientPoint(POINT screen) const;
+    // Places the window again at its form's current scale and gives it the font made for it.
+    void Rescale();
     void SetFont(FontSpec* fontSpec);
     // cppcheck-suppress returnByReference ; a copy, as every other text the elements give out
     std::string GetTooltipText() const;
@@ -152,6 +161,8 @@ protected:
     void TakeNextId();
     // Sends font to the window right after creation.
     void ApplyFont();
+    // The stored position and size in the device pixels of the element's scale.
+    RECT DeviceRect() const;
 
 private:
     template <typename T>

@@ -11,6 +11,12 @@ constexpr DWORD imageStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP;
 
 }
 
+HBITMAP LoadPicture(HINSTANCE module, std::int32_t resource)
+{
+    return Made(static_cast<HBITMAP>(
+        LoadImageW(module, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
 Image::Image(GUIElement* host, std::int32_t bitmapResource) : Child(nullptr), resourceId(bitmapResource)
 {
     parent = host;
@@ -32,10 +38,7 @@ void Image::Create()
     const DWORD style = imageStyle | (enabled ? 0 : WS_DISABLED) | (border ? WS_BORDER : 0);
     if (!MakeControlWindow(L"static", style, border ? WS_EX_CLIENTEDGE : 0))
         return;
-    if (resourceId == -1)
-        LoadFromFile(fileName);
-    else
-        LoadFromResource(resourceId);
+    Reload();
     Subclass();
     created = true;
     AttachTooltipAndFont();
@@ -43,8 +46,17 @@ void Image::Create()
 
 // The control is given the new picture, or none when loading failed, before the one it replaces
 // is freed, so that it never holds a freed bitmap.
-void Image::Show(HBITMAP loaded)
+void Image::Show(HBITMAP loaded, bool large)
 {
+    const UINT scale = Dpi();
+    BITMAP description{};
+    if (loaded && (scale != logicalDpi || large) && GetObjectW(loaded, sizeof description, &description)) {
+        const int divisor = large ? 2 : 1;
+        HBITMAP scaled = SmoothlyStretched(loaded, ToDevice(description.bmWidth / divisor, scale),
+                                           ToDevice(description.bmHeight / divisor, scale));
+        Unmake(loaded);
+        loaded = scaled;
+    }
     HBITMAP replaced = bitmap;
     bitmap = loaded;
     SendMessageW(handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
@@ -59,7 +71,8 @@ void Image::LoadFromFile(const std::string& name)
         return;
     const std::wstring path = ToWide(name);
     Show(Made(static_cast<HBITMAP>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION))));
+             LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION))),
+         false);
 }
 
 void Image::LoadFromResource(std::int32_t bitmapResource)
@@ -68,8 +81,18 @@ void Image::LoadFromResource(std::int32_t bitmapResource)
     resourceId = bitmapResource;
     if (!handle || bitmapResource <= 0)
         return;
-    Show(Made(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapResource),
-                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+    // Without its large picture the element shows the ordinary one stretched.
+    HINSTANCE program = GetModuleHandleW(nullptr);
+    HBITMAP large = largeResourceId > 0 && Dpi() > logicalDpi ? LoadPicture(program, largeResourceId) : nullptr;
+    Show(large ? large : LoadPicture(program, bitmapResource), large != nullptr);
+}
+
+void Image::Reload()
+{
+    if (resourceId == -1)
+        LoadFromFile(fileName);
+    else
+        LoadFromResource(resourceId);
 }
 
 }

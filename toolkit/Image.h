@@ -7,6 +7,9 @@
 
 namespace TorUtility {
 
+// A bitmap resource of a module as a DIB section the caller owns (through the GDI ledger), or none.
+HBITMAP LoadPicture(HINSTANCE module, std::int32_t resource);
+
 // A static control showing a bitmap from the program's resources or from a file. The bitmap
 // belongs to the image.
 class Image : public Child {
@@ -17,14 +20,21 @@ public:
     void Create() override;
     void LoadFromFile(const std::string& name);
     void LoadFromResource(std::int32_t bitmapResource);
+    // Loads the picture again, for the scale the element is now at.
+    void Reload();
 
     HBITMAP bitmap = nullptr;
     std::string fileName;
     std::int32_t resourceId;
+    // The same picture drawn at twice its size (0: none); above 100 % it is the one shown, made
+    // smaller to the scale.
+    std::int32_t largeResourceId = 0;
     bool border = false;
 
 private:
-    void Show(HBITMAP loaded);
+    // Shows the picture at the element's scale: as it is at 100 %, else stretched smoothly to the
+    // size it has in logical pixels (half a large picture's), scaled.
+    void Show(HBITMAP loaded, bool large);
 };
 
 }

@@ -1,5 +1,6 @@
 #include "PanelChildren.h"
 
+#include "Dpi.h"
 #include "Drawing.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
@@ -78,8 +79,10 @@ void PanelChildren::Create()
         extendedStyle |= WS_EX_CLIENTEDGE;
     HWND parentWindow = floating || !parent ? nullptr : static_cast<HWND>(parent->handle);
     HMENU childId = floating ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-    HWND window = CreateWindowExW(extendedStyle, className.c_str(), text.c_str(), ComputeStyle(), x, y, width, height,
-                                  parentWindow, childId, nullptr, nullptr);
+    const RECT device = DeviceRect();
+    HWND window = CreateWindowExW(extendedStyle, className.c_str(), text.c_str(), ComputeStyle(), device.left,
+                                  device.top, device.right - device.left, device.bottom - device.top, parentWindow,
+                                  childId, nullptr, nullptr);
     if (window)
         handle = window;
     else
@@ -132,7 +135,7 @@ HBRUSH PanelChildren::ColorChild(HDC dc)
     if (OwnBrush(childBrush))
         Unmake(childBrush);
     if (font)
-        SelectObject(dc, font->GetFont());
+        SelectObject(dc, font->GetFont(Dpi()));
     const std::int32_t background = childBackColor != -1 ? childBackColor : backColor;
     if (background != -1) {
         SetBkColor(dc, static_cast<COLORREF>(background));
@@ -192,7 +195,9 @@ void PanelChildren::MoveTo(int bar, int current, int requested)
     GetScrollInfo(handle, bar, &position);
     const int clamped = position.nPos;
     if (clamped != current) {
-        const int shift = current - clamped;
+        // Positions are logical pixels; each is scaled, so that moves add up to where they lead.
+        const UINT scale = Dpi();
+        const int shift = ToDevice(current, scale) - ToDevice(clamped, scale);
         ScrollWindow(handle, bar == SB_HORZ ? shift : 0, bar == SB_VERT ? shift : 0, nullptr, nullptr);
         UpdateWindow(handle);
     }

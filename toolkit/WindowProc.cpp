@@ -1,6 +1,7 @@
 #include "WindowProc.h"
 
 #include "Button.h"
+#include "Dpi.h"
 #include "ElementRegistry.h"
 #include "Form.h"
 #include "Menu.h"
@@ -53,9 +54,12 @@ GUIElement* ElementOfWindow(HWND window)
     return window ? ElementRegistry::LastWithHandle(window) : nullptr;
 }
 
-Point MousePoint(LPARAM lParam)
+// The mouse's position in a mouse message, in the logical pixels of the element it is for.
+Point MousePoint(const Message& m)
 {
-    return {static_cast<std::int16_t>(LOWORD(lParam)), static_cast<std::int16_t>(HIWORD(lParam))};
+    const POINT device{static_cast<std::int16_t>(LOWORD(m.lParam)), static_cast<std::int16_t>(HIWORD(m.lParam))};
+    const POINT logical = ToLogical(device, m.element->Dpi());
+    return {logical.x, logical.y};
 }
 
 template <void (GUIElement::*Handler)()>
@@ -68,7 +72,7 @@ Outcome Notice(const Message& m)
 template <void (GUIElement::*Handler)(std::int32_t, std::int32_t)>
 Outcome MouseButton(const Message& m)
 {
-    const Point p = MousePoint(m.lParam);
+    const Point p = MousePoint(m);
     (m.element->*Handler)(p.x, p.y);
     return defaultProcessing;
 }
@@ -82,8 +86,11 @@ Outcome Key(const Message& m)
 
 Outcome Create(const Message& m)
 {
-    if (dynamic_cast<Form*>(m.element))
-        m.element->AttachWindow(m.window);
+    if (auto* form = dynamic_cast<Form*>(m.element)) {
+        // Known before the build handler runs, which lays out every element at this scale.
+        form->dpi = WindowDpi(m.window);
+        form->AttachWindow(m.window);
+    }
     return defaultProcessing;
 }
 
@@ -287,7 +294,7 @@ Outcome ControlColour(const Message& m)
 
 Outcome MouseMove(const Message& m)
 {
-    const Point p = MousePoint(m.lParam);
+    const Point p = MousePoint(m);
     m.element->OnMouseMove(p.x, p.y);
     if (!mouseTracking) {
         TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, m.element->handle, HOVER_DEFAULT};
@@ -298,7 +305,7 @@ Outcome MouseMove(const Message& m)
 
 Outcome LeftButtonDown(const Message& m)
 {
-    const Point p = MousePoint(m.lParam);
+    const Point p = MousePoint(m);
     m.element->OnLeftDown(p.x, p.y);
     lastPanel = dynamic_cast<PanelChildren*>(m.element);
     return defaultProcessing;
@@ -308,7 +315,7 @@ Outcome LeftButtonDown(const Message& m)
 // would otherwise take it as a further press.
 Outcome LeftDoubleClick(const Message& m)
 {
-    const Point p = MousePoint(m.lParam);
+    const Point p = MousePoint(m);
     m.element->OnLeftDoubleClick(p.x, p.y);
     return dynamic_cast<Button*>(m.element) ? Outcome{0} : defaultProcessing;
 }
@@ -330,6 +337,16 @@ Outcome MouseLeave(const Message& m)
     if (m.element)
         m.element->OnMouseLeave();
     return defaultProcessing;
+}
+
+Outcome DpiChanged(const Message& m)
+{
+    auto* form = dynamic_cast<Form*>(m.element);
+    const auto* suggested = reinterpret_cast<const RECT*>(m.lParam);
+    if (!form || !suggested || LOWORD(m.wParam) == 0)
+        return defaultProcessing;
+    form->ChangeDpi(LOWORD(m.wParam), *suggested);
+    return 0;
 }
 
 Outcome HotKeyPressed(const Message& m)
@@ -400,6 +417,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOUSEWHEEL, MouseWheel, true},
     {WM_MOUSEHOVER, Notice<&GUIElement::OnMouseHover>, true},
     {WM_MOUSELEAVE, MouseLeave, false},
+    {WM_DPICHANGED, DpiChanged, true},
     {WM_HOTKEY, HotKeyPressed, true},
 });
 

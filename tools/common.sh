@@ -49,10 +49,16 @@ build_preset() {
 
 # Makes a Wine prefix whose fonts resolve the faces the program names. With "desktop" as the
 # second argument every window of the prefix opens inside one 1024 x 768 virtual desktop, which
-# gives title bars and reliable focus on a display without a window manager.
+# gives title bars and reliable focus on a display without a window manager; "desktop=WxH" gives it
+# another size. A third argument sets the display's scale in dots per inch (96 is 100 %), which
+# Wine reports to every program.
 ensure_wine_prefix() {
-  local prefix desktop=${2:-}
+  local prefix desktop=${2:-} dpi=${3:-96} size=1024x768
   prefix=$(realpath -m "$1")
+  if [[ $desktop == desktop=* ]]; then
+    size=${desktop#desktop=}
+    desktop=desktop
+  fi
   export WINEPREFIX=$prefix WINEDEBUG=-all
   if [ ! -f "$prefix/.tiremola-ready-2" ]; then
     echo "Preparing the Wine prefix $prefix"
@@ -62,9 +68,12 @@ ensure_wine_prefix() {
     cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Lucida Console' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+    if [ "$dpi" != 96 ]; then
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    fi
     if [ "$desktop" = desktop ]; then
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$size" /f >/dev/null 2>&1
     fi
     # A crash ends the process at once instead of waiting in Wine's debugger.
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
@@ -78,13 +87,14 @@ ensure_wine_prefix() {
   fi
 }
 
-# Starts Xvfb on a free display number and exports DISPLAY; stop_virtual_display ends it.
+# Starts Xvfb on a free display number and exports DISPLAY; stop_virtual_display ends it. The
+# screen is 1024 x 768 unless a size is given (WxH).
 start_virtual_display() {
-  local fifo dir
+  local fifo dir size=${1:-1024x768}
   dir=$(mktemp -d)
   fifo="$dir/display"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   TIREMOLA_XVFB_PID=$!
   local number
   read -r number <"$fifo"
