@@ -87,6 +87,16 @@ ensure_wine_prefix() {
   fi
 }
 
+# Prepares the prefixes of a build's scaled tests, one for each scale its configuration lists: the
+# same 1024 x 768 desktop at each scale, in device pixels that size times the scale.
+ensure_scaled_wine_prefixes() {
+  local build=$1 dpi dpis
+  dpis=$(sed -n 's/^TIREMOLA_TEST_DPIS:[A-Z]*=//p' "$build/CMakeCache.txt")
+  for dpi in ${dpis//;/ }; do
+    ensure_wine_prefix "$build/wineprefix-$dpi" "desktop=$((1024 * dpi / 96))x$((768 * dpi / 96))" "$dpi"
+  done
+}
+
 # Starts Xvfb on a free display number and exports DISPLAY; stop_virtual_display ends it. The
 # screen is 1024 x 768 unless a size is given (WxH).
 start_virtual_display() {

@@ -15,6 +15,11 @@ board whenever it is the player's turn and waits while the computer plays, until
 says who won; then it checks the boards and the buttons, presses "Nuova" and checks that placing
 starts again. That takes minutes and is run by hand.
 
+With --dpi the session plays on a display of that scale (the Wine prefix's): every position and
+size below is in the game's logical pixels, 96 to the inch, and becomes the screen's pixels at the
+one place where the session looks at the screen or moves the mouse, by the rule the game itself
+states: scaled and rounded to the nearest pixel.
+
 Needs DISPLAY (an X screen whose Wine prefix opens its windows in one virtual desktop at (0, 0))
 and WINEPREFIX, as test.sh provides them.
 """
@@ -27,7 +32,7 @@ import sys
 import tempfile
 import time
 
-# Client coordinates of the game's main window, which is 640 x 400.
+# Client coordinates of the game's main window, which is 640 x 400, in logical pixels.
 CLIENT_SIZE = (640, 400)
 CELL = 23
 PLAYER_BOARD = (10, 67)
@@ -243,6 +248,7 @@ class Session:
                 os.remove(os.path.join(self.shots, name))
         geometry = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, check=True)
         self.screen = tuple(int(v) for v in geometry.stdout.split())
+        self.dpi = args.dpi
         self.game = None
         self.step_name = "start"
         self.origin = None
@@ -279,7 +285,7 @@ class Session:
 
     def main_window(self):
         for window in self.windows():
-            if window.title.startswith(MAIN_TITLE) and window.client_size == CLIENT_SIZE:
+            if window.title.startswith(MAIN_TITLE) and window.client_size == self.device_size(CLIENT_SIZE):
                 return window
         return None
 
@@ -303,16 +309,25 @@ class Session:
 
         return self.wait_for(what, look, timeout, interval=0.02)
 
+    def device(self, length):
+        """A length in logical pixels as the screen shows it: scaled, halves rounded up."""
+        return (2 * length * self.dpi + 96) // 192
+
+    def device_size(self, size):
+        return tuple(self.device(v) for v in size)
+
     def screen_point(self, x, y):
-        return self.origin[0] + x, self.origin[1] + y
+        return self.origin[0] + self.device(x), self.origin[1] + self.device(y)
+
+    def screen_box(self, box):
+        """Where a box of the client area lies on the screen; boxes of one size stay of one size."""
+        return self.screen_point(box[0], box[1]) + self.device_size(box[2:])
 
     def client_region(self, frame, box):
-        x, y = self.screen_point(box[0], box[1])
-        return frame.region(x, y, box[2], box[3])
+        return frame.region(*self.screen_box(box))
 
     def client_colours(self, frame, box):
-        x, y = self.screen_point(box[0], box[1])
-        return frame.colours(x, y, box[2], box[3])
+        return frame.colours(*self.screen_box(box))
 
     def cell_box(self, board, c, r):
         return (board[0] + CELL * c, board[1] + CELL * r, CELL, CELL)
@@ -408,7 +423,8 @@ class Session:
             raise Failure("a game window is already on the desktop before the game was started: %r"
                           % self.main_window())
         self.launch()
-        window = self.wait_for("the game's window (a %dx%d client area titled %r...)" % (CLIENT_SIZE + (MAIN_TITLE,)),
+        window = self.wait_for("the game's window (a %dx%d client area titled %r...)"
+                               % (self.device_size(CLIENT_SIZE) + (MAIN_TITLE,)),
                                self.main_window, timeout=60, interval=0.25)
         self.origin = window.client_origin
         print("main window %r, client area at %s" % (window.title, self.origin))
@@ -489,12 +505,12 @@ class Session:
         # It opens where the mouse is, not somewhere else on the screen.
         gap_x = max(left - mouse[0], 0, mouse[0] - right)
         gap_y = max(top - mouse[1], 0, mouse[1] - bottom)
-        if max(gap_x, gap_y) > 5:
+        if max(gap_x, gap_y) > self.device(5):
             raise Failure("the popup %r opened away from the mouse at %s" % (menu, mouse))
         x = (left + right) // 2
         y = top + (bottom - top) * (2 * index + 1) // (2 * count)
         self.move_screen(x, y)
-        probe = right - 6
+        probe = right - self.device(6)
 
         def highlighted(frame):
             # The item under the mouse is drawn in the selection colour from edge to edge.
@@ -694,12 +710,12 @@ class Session:
         left, top, right, _ = main.rect
         ox, oy = main.client_origin
         word = None
-        for y in range(oy - 12, oy - 2):
-            columns = [x for x in range(ox, ox + 80) if dark(frame.pixel(x, y))]
+        for y in range(oy - self.device(12), oy - self.device(2)):
+            columns = [x for x in range(ox, ox + self.device(80)) if dark(frame.pixel(x, y))]
             if columns:
                 first = [columns[0]]
                 for x in columns[1:]:
-                    if x - first[-1] > 6:
+                    if x - first[-1] > self.device(6):
                         break
                     first.append(x)
                 word = (first[0] + first[-1]) // 2, y
@@ -722,7 +738,7 @@ class Session:
                         if dark(frame.pixel(x, y))})
         groups = []
         for x in inked:
-            if groups and x - groups[-1][-1] <= 12:
+            if groups and x - groups[-1][-1] <= self.device(12):
                 groups[-1].append(x)
             else:
                 groups.append([x])
@@ -763,10 +779,10 @@ class Session:
 
     def save_region(self, frame, box, name):
         """Saves the client area's part 'box' of a screenshot, e.g. the start button in one state."""
-        x, y = self.screen_point(box[0], box[1])
+        x, y, w, h = self.screen_box(box)
         path = os.path.join(self.shots, "%s-%s.png" % (self.step_name, name))
-        subprocess.run(["convert", "-size", "%dx%d" % (box[2], box[3]), "-depth", "8", "rgb:-", path],
-                       input=frame.region(x, y, box[2], box[3]), check=True)
+        subprocess.run(["convert", "-size", "%dx%d" % (w, h), "-depth", "8", "rgb:-", path],
+                       input=frame.region(x, y, w, h), check=True)
         return path
 
     def press_start(self):
@@ -1129,6 +1145,8 @@ def main():
     parser.add_argument("--sweep", choices=("checkerboard", "random"), default="checkerboard",
                         help="with --full-match, the order in which the player searches the computer's board")
     parser.add_argument("--seed", type=int, default=None, help="with --full-match, the player's random choices")
+    parser.add_argument("--dpi", type=int, default=96,
+                        help="the scale of the Wine prefix's display, in dots per inch (96 is 100 %%)")
     args = parser.parse_args()
     if args.seed is None:
         args.seed = random.SystemRandom().randrange(1 << 31)

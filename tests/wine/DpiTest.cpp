@@ -1,0 +1,297 @@
+// The game at the display's scale. The test command runs this program once in each of several Wine
+// prefixes, whose displays are set to 96, 120, 144 and 192 dots per inch; every expectation here
+// is worked out from that scale with whole numbers, not with the toolkit's own conversions.
+#include "GameFixture.h"
+
+#include "Dpi.h"
+#include "ElementRegistry.h"
+#include "FormAbout.h"
+#include "Image.h"
+#include "Label.h"
+#include "Palette.h"
+#include "resource.h"
+
+#include <map>
+
+using namespace MyGame;
+using GameTest::seams;
+using TestSupport::Canvas;
+using TestSupport::PumpMessages;
+using TorUtility::GUIElement;
+
+namespace {
+
+using DpiTest = GameTest::GameTest;
+
+UINT DisplayDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+// A logical length in device pixels at this scale, halves rounded up.
+int Scaled(int logical, UINT dpi)
+{
+    return (2 * logical * static_cast<int>(dpi) + 96) / 192;
+}
+
+RECT Scaled(const RECT& logical, UINT dpi)
+{
+    return RECT{Scaled(logical.left, dpi), Scaled(logical.top, dpi), Scaled(logical.right, dpi),
+                Scaled(logical.bottom, dpi)};
+}
+
+// Where a window lies in its parent's client area.
+RECT PlaceInParent(HWND window)
+{
+    RECT box{};
+    GetWindowRect(window, &box);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+SIZE ClientOf(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return SIZE{client.right, client.bottom};
+}
+
+SIZE BitmapSize(HBITMAP bitmap)
+{
+    BITMAP description{};
+    GetObjectW(bitmap, sizeof description, &description);
+    return SIZE{description.bmWidth, description.bmHeight};
+}
+
+void PaintNow(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+}
+
+// Tells a form the platform moved it to a monitor of this scale, suggesting its window scaled.
+void MoveToScale(TorUtility::Form& form, UINT from, UINT to)
+{
+    RECT window{};
+    GetWindowRect(form.handle, &window);
+    RECT suggested{window.left, window.top, window.left + MulDiv(window.right - window.left, to, from),
+                   window.top + MulDiv(window.bottom - window.top, to, from)};
+    SendMessageW(form.handle, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages();
+}
+
+// The client area and every element in it are their logical rectangles scaled by their edges;
+// the pictures are their logical size scaled.
+void ExpectLaidOutAt(FormMain& game, UINT dpi)
+{
+    const SIZE client = ClientOf(game.handle);
+    EXPECT_EQ(client.cx, Scaled(640, dpi));
+    EXPECT_EQ(client.cy, Scaled(400, dpi));
+    int checked = 0;
+    for (GUIElement* element : TorUtility::ElementRegistry::Elements()) {
+        if (element == &game || !element->created || !IsWindow(element->handle) || dynamic_cast<TorUtility::Image*>(element))
+            continue;
+        const RECT logical{element->x, element->y, element->x + element->width, element->y + element->height};
+        ASSERT_EQ(PlaceInParent(element->handle), Scaled(logical, dpi)) << element->typeName << " " << element->id;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2 * 121 + 9 + 3 + 2 + 1 + 1) << "both boards, the tray, the buttons, the counters, the "
+                                                      "status line and the timer's window";
+    for (auto [image, width, height] : {std::tuple{game.logoImage, 200, 50}, std::tuple{game.playerPicture, 99, 87},
+                                        std::tuple{game.enemyPicture, 99, 87}}) {
+        const SIZE shown = BitmapSize(image->bitmap);
+        EXPECT_EQ(shown.cx, Scaled(width, dpi));
+        EXPECT_EQ(shown.cy, Scaled(height, dpi));
+        const POINT corner{Scaled(image->x, dpi), Scaled(image->y, dpi)};
+        EXPECT_EQ(PlaceInParent(image->handle), (RECT{corner.x, corner.y, corner.x + shown.cx, corner.y + shown.cy}));
+    }
+    LOGFONTW font{};
+    GetObjectW(game.formFont->GetFont(dpi), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, Scaled(14, dpi));
+}
+
+TEST_F(DpiTest, TheWindowAndEveryElementAreTheirLogicalSizesScaled)
+{
+    const std::map<UINT, SIZE> clientAt{{96, {640, 400}}, {120, {800, 500}}, {144, {960, 600}}, {192, {1280, 800}}};
+    const UINT dpi = DisplayDpi();
+    ASSERT_TRUE(clientAt.count(dpi)) << "the test command sets one of these scales, not " << dpi;
+    EXPECT_EQ(Game().dpi, dpi);
+    EXPECT_EQ(ClientOf(Game().handle).cx, clientAt.at(dpi).cx);
+    EXPECT_EQ(ClientOf(Game().handle).cy, clientAt.at(dpi).cy);
+    ExpectLaidOutAt(Game(), dpi);
+    const POINT logical = Game().statusBar->GetPosition();
+    EXPECT_EQ(logical.x, 10) << "positions read back in logical pixels";
+    EXPECT_EQ(logical.y, 330);
+}
+
+// A cell's mark stands where the scaled font puts it, centred in the scaled cell.
+TEST_F(DpiTest, MarksAreWrittenInTheScaledFontCentredInTheirCells)
+{
+    const UINT dpi = DisplayDpi();
+    CellControl* cell = Game().playerCells[3];
+    PaintNow(Game().handle);
+    const RECT ink = Canvas::Capture(cell->handle)->BoundsApartFrom(headerGrey);
+    TestSupport::Owned<HFONT> font(CreateFontW(Scaled(14, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                               DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS,
+                                               CLEARTYPE_QUALITY, 0, L"Lucida Console"));
+    const TestSupport::TextInk letter = TestSupport::MeasureInk(font, L"C");
+    TestSupport::Canvas probe(10, 10, RGB(255, 255, 255));
+    HGDIOBJ previous = SelectObject(probe.dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(probe.dc, &metrics);
+    SelectObject(probe.dc, previous);
+    const SIZE side = ClientOf(cell->handle);
+    EXPECT_EQ(ink.top, (side.cy - metrics.tmHeight) / 2 + letter.ink.top);
+    EXPECT_EQ(ink.left, (side.cx - letter.advance) / 2 + letter.ink.left);
+    EXPECT_EQ(ink.bottom - ink.top, letter.ink.bottom - letter.ink.top) << "the letter at the scaled height";
+}
+
+// Above 100 % the ship pictures come from their large versions, never showing the black key.
+TEST_F(DpiTest, ShipPicturesAreDrawnAtTheScaleWithoutTheirKey)
+{
+    const UINT dpi = DisplayDpi();
+    CellControl* picture = Game().shipPictures[8];
+    PaintNow(Game().handle);
+    const auto shown = Canvas::Capture(picture->handle);
+    EXPECT_EQ(shown->Count(RGB(0, 0, 0)), 0);
+    const RECT drawn = shown->BoundsApartFrom(white);
+    EXPECT_LE(drawn.right - drawn.left, Scaled(64, dpi));
+    EXPECT_GT(drawn.right - drawn.left, Scaled(64, dpi) * 3 / 4) << "the ship fills the scaled picture";
+    if (dpi == 192) {
+        // Twice the size: the large picture exactly as it is.
+        TestSupport::Owned<HBITMAP> large(static_cast<HBITMAP>(LoadImageW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SHIP4_2X), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        Canvas expected(128, 100, white);
+        HDC source = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(source, large);
+        BitBlt(expected.dc, 0, 0, 128, 100, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 128; ++x)
+                ASSERT_EQ(shown->Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+    }
+}
+
+// The mouse is read in device pixels and handed on in logical ones: a picture dragged with the
+// mouse trails it by ten logical pixels, and a press on a cell's device pixels drops it there.
+TEST_F(DpiTest, DraggingAndPlacingFollowTheMouseInLogicalPixels)
+{
+    const UINT dpi = DisplayDpi();
+    CellControl* picture = Game().shipPictures[0];
+    SendMessageW(picture->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(5, dpi), Scaled(5, dpi)));
+    PumpMessages();
+    ASSERT_EQ(Game().draggedShip, picture);
+    MouseAt(Scaled(200, dpi), Scaled(150, dpi));
+    Tick();
+    EXPECT_EQ(picture->GetPosition().x, 210);
+    EXPECT_EQ(picture->GetPosition().y, 160);
+    EXPECT_EQ(PlaceInParent(picture->handle).left, Scaled(210, dpi));
+
+    CellControl* cell = Game().PlayerCell(10, 9);
+    SendMessageW(cell->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(5, dpi), Scaled(5, dpi)));
+    PumpMessages();
+    EXPECT_EQ(cell->tag, "myarea;1;10;9;" + std::to_string(picture->id)) << "fits only downwards from there";
+    EXPECT_EQ(Game().PlayerCell(10, 10)->tag, "myarea;1;10;10;" + std::to_string(picture->id));
+}
+
+// The computer's aim and the player's shot mark their cells at the scale.
+TEST_F(DpiTest, ShotsAndTheComputersAimMarkTheScaledCells)
+{
+    PlaceFleet();
+    Click(Game().startButton);
+    CellControl* target = nullptr;
+    for (int c = 1; c <= 10 && !target; ++c)
+        for (int r = 1; r <= 10 && !target; ++r)
+            if (Game().EnemyCell(c, r)->tag.starts_with("areanemica;0;"))
+                target = Game().EnemyCell(c, r);
+    ASSERT_NE(target, nullptr);
+    Press(target);
+    EXPECT_EQ(target->GetText(), "X");
+    Tick(100);
+    ASSERT_TRUE(aimPending);
+    CellControl* aimed = Game().PlayerCell(aimColumn + 1, aimRow + 1);
+    PaintNow(Game().handle);
+    const SIZE side = ClientOf(aimed->handle);
+    EXPECT_EQ(TestSupport::PixelOf(aimed->handle, side.cx / 2, side.cy - Scaled(3, DisplayDpi())), aimYellow);
+}
+
+// The about box is laid out at the scale, and its links answer presses in device pixels.
+TEST_F(DpiTest, TheAboutBoxIsScaledAndItsLinksOpen)
+{
+    const UINT dpi = DisplayDpi();
+    Click(Game().infoButton);
+    TorUtility::FormAbout* box = Game().aboutBox;
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ClientOf(box->handle).cx, Scaled(600, dpi));
+    EXPECT_EQ(ClientOf(box->handle).cy, Scaled(300, dpi));
+    EXPECT_EQ(PlaceInParent(box->okButton->handle), Scaled(RECT{359, 250, 439, 275}, dpi));
+    const SIZE about = BitmapSize(box->logo->bitmap);
+    EXPECT_EQ(about.cx, Scaled(163, dpi));
+    EXPECT_EQ(about.cy, Scaled(50, dpi));
+    SendMessageW(box->mailLink->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(140, dpi), Scaled(20, dpi)));
+    PumpMessages();
+    ASSERT_EQ(seams.opened.size(), 1u);
+    EXPECT_EQ(seams.opened[0].rfind("open mailto:info@", 0), 0u) << seams.opened[0];
+}
+
+// A panel scrolls its content by its logical positions scaled.
+TEST_F(DpiTest, PanelsScrollByTheirPositionsScaled)
+{
+    const UINT dpi = DisplayDpi();
+    TorUtility::PanelChildren panel(&Game());
+    panel.x = 10;
+    panel.y = 10;
+    panel.width = 200;
+    panel.height = 100;
+    panel.verticalScroll = true;
+    panel.Create();
+    TorUtility::Label inside(&panel, "x");
+    inside.x = 0;
+    inside.y = 50;
+    inside.Create();
+    for (int step = 0; step < 3; ++step)
+        SendMessageW(panel.handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(PlaceInParent(inside.handle).top, Scaled(50, dpi) - Scaled(3, dpi))
+        << "three lines down moves the content by three logical pixels, scaled";
+}
+
+// Moving to a monitor of another scale and back leaves the same picture and no GDI object behind;
+// a picture being dragged goes on following the mouse.
+TEST_F(DpiTest, ARoundTripThroughAnotherScaleComesBackToTheSamePixels)
+{
+    const UINT from = DisplayDpi();
+    const UINT to = from == 144 ? 96 : 144;
+    PaintNow(Game().handle);
+    const auto before = Canvas::Capture(Game().handle);
+    const std::int64_t outstanding = TestSupport::OutstandingGdiObjects();
+    Press(Game().shipPictures[2]);
+
+    MoveToScale(Game(), from, to);
+    EXPECT_EQ(Game().dpi, to);
+    ExpectLaidOutAt(Game(), to);
+    MouseAt(Scaled(300, to), Scaled(200, to));
+    Tick();
+    EXPECT_EQ(PlaceInParent(Game().shipPictures[2]->handle).left, Scaled(310, to)) << "still under the mouse";
+
+    Press(&Game(), 3, 3);
+    ASSERT_EQ(Game().draggedShip, nullptr) << "a press on the background sends the picture home";
+    MoveToScale(Game(), to, from);
+    EXPECT_EQ(Game().dpi, from);
+    ExpectLaidOutAt(Game(), from);
+    PaintNow(Game().handle);
+    const auto after = Canvas::Capture(Game().handle);
+    ASSERT_EQ(after->width, before->width);
+    ASSERT_EQ(after->height, before->height);
+    int different = 0;
+    for (int y = 0; y < before->height; ++y)
+        for (int x = 0; x < before->width; ++x)
+            different += before->Pixel(x, y) != after->Pixel(x, y);
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects(), outstanding) << "the fonts and pictures of the other scale are gone";
+}
+
+}
