@@ -2,12 +2,14 @@
 # Installs whatever is missing and builds the release of the committed tree: the zip with the
 # game and its read-me, and the installer. It builds twice, in two fresh copies of the commit in
 # different folders and at different times, and writes the files to dist/ only when both builds
-# gave the same bytes and the executable that ships is stripped and small enough.
+# gave the same bytes, the executable that ships is stripped and it and the zip are small enough.
 set -euo pipefail
 source "$(dirname "$0")/tools/common.sh"
 cd "$TIREMOLA_ROOT"
 
-max_exe_kib=600
+# The executable holds every picture twice, at 100 % and at 200 % for scaled displays.
+max_exe_kib=1280
+max_zip_kib=600
 
 ensure_packages
 commit=$(git rev-parse HEAD)
@@ -64,11 +66,15 @@ grep -q '^no symbols$' <<<"$symbols" || { echo "The executable that ships has a 
 headers=$(TZ=UTC x86_64-w64-mingw32-objdump -p "$exe")
 grep -Eq '^Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970$' <<<"$headers" ||
   { echo "The executable that ships carries a link time." >&2; exit 1; }
-kib=$(( ($(stat -c %s "$exe") + 1023) / 1024 ))
+# A file's size in KiB, rounded up.
+kib_of() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
+kib=$(kib_of "$exe")
 [ "$kib" -le "$max_exe_kib" ] || { echo "The executable is $kib KiB, more than $max_exe_kib KiB." >&2; exit 1; }
+zip_kib=$(kib_of "$first/$packaging/${files[1]}")
+[ "$zip_kib" -le "$max_zip_kib" ] || { echo "The zip is $zip_kib KiB, more than $max_zip_kib KiB." >&2; exit 1; }
 
 rm -rf dist
 mkdir -p dist
 cp "$first/$packaging/${files[1]}" "$first/$packaging/${files[2]}" dist/
-echo "Release $version of commit $commit (Tiremola.exe $kib KiB):"
+echo "Release $version of commit $commit (Tiremola.exe $kib KiB, zip $zip_kib KiB):"
 (cd dist && sha256sum -- *)

@@ -10,6 +10,11 @@ Makes, next to this script:
   arrow_enemy.bmp              99x87 arrow pointing right, "Area nemica"
   hit.wav miss.wav             22050 Hz 16-bit mono effects for a hit and a miss
 
+and each of the seven bitmaps again at twice the size, for displays at 200 %,
+as <name>_2x.bmp (about 326x100, logo 400x100, ships 128x100, arrows 198x174):
+the same drawing made at two device pixels to the logical one, not the small
+picture enlarged, so its lines and letters are as sharp as the small one's.
+
 Rerun with:  python3 resources/make_assets.py
 Needs only Python 3 and ImageMagick 6 (`convert`; Debian packages imagemagick,
 fonts-dejavu-core and fonts-dejavu-extra for the DejaVu Sans/Serif Condensed fonts).  The output is deterministic: the sounds use a fixed
@@ -108,14 +113,43 @@ def draw(mvg):
     return ["-compose", "Over", "-draw", mvg]
 
 
+def at(scale, mvg):
+    """`mvg`, written in logical pixels, for a picture made at `scale` device
+    pixels to the logical one.  ImageMagick's affine transform moves the
+    coordinates and widens the strokes alike.  It puts pixel centres on whole
+    coordinates, so logical x lands on device scale * x + (scale - 1) / 2:
+    without that shift every shape would sit half a device pixel up and to the
+    left, and an edge between two pixels at 1x would fall mid-pixel at 2x."""
+    shift = (scale - 1) / 2
+    return "affine %g,0,0,%g,%g,%g %s" % (scale, scale, shift, shift, mvg)
+
+
 def poly(points):
     return " ".join("%g,%g" % p for p in points)
 
 
-def outlined_text(font, size, x, y, text, fill, halo, halo_width,
+def round_capped(points, colour, width, scale):
+    """MVG for a polyline with round ends, `width` logical pixels wide, for a
+    picture made at `scale`.  ImageMagick 6.9.11 refuses a round-capped
+    polyline wider than 2 device pixels (and strokes such a path with a stray
+    band), so a wider one gets butt ends with a dot on each instead."""
+    line = "fill none stroke %s stroke-width %g " % (rgb(colour), width)
+    if width * scale <= 2:
+        return line + "stroke-linecap round polyline %s " % poly(points)
+    dots = "".join("circle %g,%g %g,%g " % (x, y, x + width / 2, y)
+                   for x, y in (points[0], points[-1]))
+    return ("push graphic-context %sstroke-linecap butt stroke-linejoin round "
+            "polyline %s fill %s stroke none %spop graphic-context "
+            % (line, poly(points), rgb(colour), dots))
+
+
+def outlined_text(font, size, x, y, text, fill, halo, halo_width, scale,
                   gravity="NorthWest", kerning=0):
     """MVG for text with a halo drawn under it (so the halo widens the glyph
-    outward only and the letter shapes stay crisp)."""
+    outward only and the letter shapes stay crisp).  The sizes and the position
+    are logical and multiplied by `scale` here rather than through `at`, which
+    would misplace text aligned by gravity."""
+    size, x, y, halo_width, kerning = (v * scale for v in (size, x, y, halo_width, kerning))
     base = ("font '%s' font-size %g gravity %s kerning %g "
             % (font, size, gravity, kerning))
     txt = text.replace("'", "\\'")
@@ -220,11 +254,13 @@ def write_wav(path, rate, samples):
 
 
 # ---------------------------------------------------------------------------
-# Pictures.
+# Pictures.  Each maker takes `k`, the device pixels to a logical one, and
+# draws the same picture at that scale: its size, coordinates, strokes, fonts
+# and blurs all multiplied by `k`.
 
-def make_logo():
-    w, h = 200, 50
-    args = ground(w, h, WINDOW_BLUE)
+def make_logo(k):
+    size = (200 * k, 50 * k)
+    args = ground(*size, WINDOW_BLUE)
     # Ship's wheel emblem on the left: rim, eight spokes that run out into
     # handles, and a red hub.
     cx, cy = 28, 24
@@ -238,22 +274,21 @@ def make_logo():
     rim = "circle %d,%d %d,%d " % (cx, cy, cx + 12, cy)
     wheel_shape = ("fill none stroke-linecap round stroke white stroke-width 1.5 %s "
                    "stroke-width 3.2 %s stroke-width 2.6 %s" % (spokes, handles, rim))
-    args += layer_shadow(w, h, NAVY_DARK, 0.4, "translate 1.5,1.5 " + wheel_shape, 0.8)
-    args += draw(wheel_shape.replace("white", rgb(NAVY)) +
-                 " stroke none fill %s circle %d,%d %g,%d fill %s circle %d,%d %g,%d"
-                 % (rgb(RED), cx, cy, cx + 4, cy, rgb(GOLD), cx, cy, cx + 1.6, cy))
+    args += layer_shadow(*size, NAVY_DARK, 0.4, at(k, "translate 1.5,1.5 " + wheel_shape), 0.8 * k)
+    args += draw(at(k, wheel_shape.replace("white", rgb(NAVY)) +
+                    " stroke none fill %s circle %d,%d %g,%d fill %s circle %d,%d %g,%d"
+                    % (rgb(RED), cx, cy, cx + 4, cy, rgb(GOLD), cx, cy, cx + 1.6, cy)))
     # The name: bold serif, navy with a white halo and a soft shadow.
     tx, ty = 55, 4
-    args += layer_shadow(w, h, NAVY_DARK, 0.45,
+    args += layer_shadow(*size, NAVY_DARK, 0.45,
                          outlined_text(FONT_SERIF_COND_BOLD, 30, tx + 2, ty + 2,
-                                       "Tiremola", WHITE, WHITE, 2.5), 1.2)
+                                       "Tiremola", WHITE, WHITE, 2.5, k), 1.2 * k)
     args += draw(outlined_text(FONT_SERIF_COND_BOLD, 30, tx, ty, "Tiremola",
-                               NAVY, WHITE, 3.0))
+                               NAVY, WHITE, 3.0, k))
     # Red wave under the name.
     pts = [(tx + 2 + i, 43.5 + 1.6 * math.sin(i / 4.0)) for i in range(0, 136)]
-    args += draw("fill none stroke %s stroke-width 2 stroke-linecap round "
-                 "polyline %s" % (rgb(RED), poly(pts)))
-    return w, h, magick(w, h, args)
+    args += draw(at(k, round_capped(pts, RED, 2, k)))
+    return (*size, magick(*size, args))
 
 
 def clip_below(points, y0):
@@ -277,34 +312,35 @@ def wave_line(x0, x1, y, amp, period, phase=0.0):
             for x in [x0 + i * 0.5 for i in range(int((x1 - x0) * 2) + 1)]]
 
 
-def make_ship(hull, superstructure, details, waterline=36.0):
-    """Side view of a ship on white.  `hull` is the hull outline (bow on the
-    right), `superstructure` a list of (polygon, colour) drawn on deck, and
-    `details` raw MVG drawn last (masts, windows, guns)."""
-    w, h = 64, 50
-    args = ground(w, h, WHITE)
+def make_ship(hull, superstructure, details, k, waterline=36.0):
+    """Side view of a ship on white, at `k` device pixels to the logical one.
+    `hull` is the hull outline (bow on the right), `superstructure` a list of
+    (polygon, colour) drawn on deck, and `details` raw MVG drawn last (masts,
+    windows, guns)."""
+    size = (64 * k, 50 * k)
+    args = ground(*size, WHITE)
     xs = [p[0] for p in hull]
     x0, x1 = min(xs), max(xs)
     # Water: two light ripples along the waterline, drawn first so the hull
     # sits in them.
-    args += draw("fill none stroke %s stroke-width 1.2 stroke-linecap round polyline %s "
-                 "stroke %s stroke-width 1 polyline %s"
-                 % (rgb((214, 232, 250)), poly(wave_line(x0 - 4, x1 + 3, waterline + 3.5, 0.8, 6)),
-                    rgb((234, 243, 252)), poly(wave_line(x0 + 2, x1 - 3, waterline + 6.5, 0.6, 7, 1.5))))
+    args += draw(at(k, round_capped(wave_line(x0 - 4, x1 + 3, waterline + 3.5, 0.8, 6),
+                                    (214, 232, 250), 1.2, k) +
+                    round_capped(wave_line(x0 + 2, x1 - 3, waterline + 6.5, 0.6, 7, 1.5),
+                                 (234, 243, 252), 1, k)))
     for shape, colour in superstructure:
-        args += draw("fill %s stroke %s stroke-width 1 stroke-linejoin round polygon %s"
-                     % (rgb(colour), rgb(INK), poly(shape)))
+        args += draw(at(k, "fill %s stroke %s stroke-width 1 stroke-linejoin round polygon %s"
+                        % (rgb(colour), rgb(INK), poly(shape))))
     hull_mvg = "polygon " + poly(hull)
-    args += layer_shape(w, h, vgradient(w, h, STEEL_LIGHT, NAVY), hull_mvg)
+    args += layer_shape(*size, vgradient(*size, STEEL_LIGHT, NAVY), at(k, hull_mvg))
     band = clip_below(hull, waterline - 2.5)
-    args += draw("fill %s stroke none polygon %s" % (rgb(RED), poly(band)))
-    args += draw("fill none stroke %s stroke-width 1 stroke-linejoin round %s"
-                 % (rgb(INK), hull_mvg))
-    args += draw(details)
+    args += draw(at(k, "fill %s stroke none polygon %s" % (rgb(RED), poly(band))))
+    args += draw(at(k, "fill none stroke %s stroke-width 1 stroke-linejoin round %s"
+                    % (rgb(INK), hull_mvg)))
+    args += draw(at(k, details))
     # Sea line the hull floats in.
-    args += draw("fill none stroke %s stroke-width 1.4 stroke-linecap round polyline %s"
-                 % (rgb(SEA_LIGHT), poly(wave_line(x0 - 2, x1 + 2, waterline + 0.8, 0.7, 5))))
-    return w, h, magick(w, h, args)
+    args += draw(at(k, round_capped(wave_line(x0 - 2, x1 + 2, waterline + 0.8, 0.7, 5),
+                                    SEA_LIGHT, 1.4, k)))
+    return (*size, magick(*size, args))
 
 
 def window_row(x0, x1, y, step=3.0, size=1.6):
@@ -316,7 +352,7 @@ def window_row(x0, x1, y, step=3.0, size=1.6):
     return out
 
 
-def make_ship2():
+def make_ship2(k):
     # Small patrol boat: low hull, one wheelhouse, a short mast with a flag.
     hull = [(17.5, 29.5), (44, 28.5), (47.5, 27.5), (43.5, 36.5), (20, 36.5), (17.5, 33)]
     cabin = [(22.5, 29.5), (22.5, 22.5), (33, 22.5), (36.5, 29.5)]
@@ -328,10 +364,10 @@ def make_ship2():
                # Bow gun.
                "fill %s stroke %s stroke-width 1 rectangle 39.5,26.5 42.5,28.5 "
                "line 42.5,27 45.5,25.5 " % (rgb(STEEL_LIGHT), rgb(INK)))
-    return make_ship(hull, [(cabin, STEEL_PALE)], details)
+    return make_ship(hull, [(cabin, STEEL_PALE)], details, k)
 
 
-def make_ship3():
+def make_ship3(k):
     # Corvette: raised bow, two-tier bridge, funnel, a forward gun.
     hull = [(9.5, 29.5), (50, 28), (55.5, 26), (50.5, 36.5), (13, 36.5), (9.5, 32.5)]
     lower = [(19.5, 29), (19.5, 23.5), (39.5, 23.5), (41.5, 28.5)]
@@ -348,10 +384,10 @@ def make_ship3():
                "line 47.5,25.5 53,23.5 " % (rgb(STEEL_LIGHT), rgb(INK)) +
                "fill %s stroke %s rectangle 12.5,26.5 16.5,29 " % (rgb(STEEL_LIGHT), rgb(INK)))
     return make_ship(hull, [(funnel, STEEL), (lower, STEEL_PALE), (bridge, STEEL_PALE)],
-                     details)
+                     details, k)
 
 
-def make_ship4():
+def make_ship4(k):
     # Battleship: long hull, tower bridge, two funnels, three turrets.
     hull = [(1.5, 29.5), (55, 28), (62.5, 25.5), (57, 36.5), (5.5, 36.5), (1.5, 32.5)]
     deckhouse = [(17.5, 28.5), (17.5, 23.5), (44.5, 23.5), (45.5, 28.5)]
@@ -380,13 +416,15 @@ def make_ship4():
                "stroke none fill %s polygon 34.5,4.5 38.5,3.5 38.5,4.5 34.5,5.5 " % (rgb(INK), rgb(STEEL)) +
                turret(46.5, 25, +1) + turret(40.5, 21, +1) + turret(9.5, 25.5, -1))
     return make_ship(hull, [(funnel_a, STEEL), (funnel_b, STEEL), (deckhouse, STEEL_PALE),
-                            (tower, STEEL_PALE), (top, STEEL)], details)
+                            (tower, STEEL_PALE), (top, STEEL)], details, k)
 
 
-def make_arrow(pointing_left, lines, top, bottom, edge):
-    """A fat arrow on the window's light blue with two lines of white text.
-    The left-pointing one is drawn as is, the right-pointing one mirrored."""
+def make_arrow(pointing_left, lines, top, bottom, edge, k):
+    """A fat arrow on the window's light blue with two lines of white text, at
+    `k` device pixels to the logical one.  The left-pointing one is drawn as
+    is, the right-pointing one mirrored."""
     w, h = 99, 87
+    size = (w * k, h * k)
     shape = [(3, 43.5), (40, 4), (40, 18), (91, 18), (95.5, 22.5),
              (95.5, 64.5), (91, 69), (40, 69), (40, 83)]
     text_dx = 12
@@ -394,30 +432,32 @@ def make_arrow(pointing_left, lines, top, bottom, edge):
         shape = [(w - x, y) for x, y in shape]
         text_dx = -text_dx
     mvg = "stroke-linejoin round polygon " + poly(shape)
-    args = ground(w, h, WINDOW_BLUE)
-    args += layer_shadow(w, h, NAVY_DARK, 0.35, "translate 2,2.5 " + mvg, 1.6)
-    args += layer_shape(w, h, vgradient(w, h, top, bottom), mvg)
-    args += draw("fill none stroke %s stroke-width 1.6 %s"
-                 % (rgb(edge), mvg))
+    args = ground(*size, WINDOW_BLUE)
+    args += layer_shadow(*size, NAVY_DARK, 0.35, at(k, "translate 2,2.5 " + mvg), 1.6 * k)
+    args += layer_shape(*size, vgradient(*size, top, bottom), at(k, mvg))
+    args += draw(at(k, "fill none stroke %s stroke-width 1.6 %s"
+                    % (rgb(edge), mvg)))
+    # Text centred by gravity, so its size and offsets are scaled here, not
+    # through `at` (see outlined_text).
     texts = ""
     for i, line in enumerate(lines):
         dy = -9 if i == 0 else 9
-        texts += ("push graphic-context font '%s' font-size 15 gravity Center "
+        texts += ("push graphic-context font '%s' font-size %g gravity Center "
                   "fill %s text %g,%g '%s' pop graphic-context "
-                  % (FONT_SANS_BOLD, rgb(edge, 0.85), text_dx + 1, dy + 1.2, line))
-        texts += ("push graphic-context font '%s' font-size 15 gravity Center "
+                  % (FONT_SANS_BOLD, 15 * k, rgb(edge, 0.85), (text_dx + 1) * k, (dy + 1.2) * k, line))
+        texts += ("push graphic-context font '%s' font-size %g gravity Center "
                   "fill white text %g,%g '%s' pop graphic-context "
-                  % (FONT_SANS_BOLD, text_dx, dy, line))
+                  % (FONT_SANS_BOLD, 15 * k, text_dx * k, dy * k, line))
     args += draw(texts)
-    return w, h, magick(w, h, args)
+    return (*size, magick(*size, args))
 
 
-def make_arrow_player():
-    return make_arrow(True, ["La tua", "area"], (84, 150, 222), (26, 74, 150), NAVY)
+def make_arrow_player(k):
+    return make_arrow(True, ["La tua", "area"], (84, 150, 222), (26, 74, 150), NAVY, k)
 
 
-def make_arrow_enemy():
-    return make_arrow(False, ["Area", "nemica"], (232, 84, 72), (160, 28, 34), RED_DARK)
+def make_arrow_enemy(k):
+    return make_arrow(False, ["Area", "nemica"], (232, 84, 72), (160, 28, 34), RED_DARK, k)
 
 
 def sailboat(x, y, scale, hull, sail, flag, outline):
@@ -439,11 +479,12 @@ def sailboat(x, y, scale, hull, sail, flag, outline):
                flag, p([(0.5, -27), (6, -25), (0.5, -23)])))
 
 
-def make_about():
+def make_about(k):
     w, h = 163, 50
+    size = (w * k, h * k)
     horizon = 37
-    args = vgradient(w, horizon, (214, 236, 255), WINDOW_BLUE)
-    args += ["(", *vgradient(w, h - horizon, SEA_LIGHT, SEA_DEEP), ")",
+    args = vgradient(w * k, horizon * k, (214, 236, 255), WINDOW_BLUE)
+    args += ["(", *vgradient(w * k, (h - horizon) * k, SEA_LIGHT, SEA_DEEP), ")",
              "-append"]
     # Wave crests on the sea.
     crests = ""
@@ -452,17 +493,17 @@ def make_about():
                                                      (48, 0.8, 13, (80, 136, 206))]):
         crests += ("stroke %s polyline %s "
                    % (rgb(colour), poly(wave_line(0, w, yy, amp, period, row * 1.7))))
-    args += draw("fill none stroke-width 1 " + crests)
-    args += draw(sailboat(24, horizon + 2.5, 1.25, rgb(NAVY), rgb(WHITE), rgb(RED), rgb(INK)))
+    args += draw(at(k, "fill none stroke-width 1 " + crests))
+    args += draw(at(k, sailboat(24, horizon + 2.5, 1.25, rgb(NAVY), rgb(WHITE), rgb(RED), rgb(INK))))
     tx, ty = 48, 4
-    args += layer_shadow(w, h, NAVY_DARK, 0.45,
+    args += layer_shadow(*size, NAVY_DARK, 0.45,
                          outlined_text(FONT_SERIF_COND_BOLD, 24, tx + 2, ty + 2,
-                                       "Tiremola", WHITE, WHITE, 2.5), 1.2)
+                                       "Tiremola", WHITE, WHITE, 2.5, k), 1.2 * k)
     args += draw(outlined_text(FONT_SERIF_COND_BOLD, 24, tx, ty, "Tiremola",
-                               NAVY, WHITE, 3.0))
-    args += draw("fill none stroke %s stroke-width 1 rectangle 0.5,0.5 %g,%g"
-                 % (rgb(NAVY), w - 0.5, h - 0.5))
-    return w, h, magick(w, h, args)
+                               NAVY, WHITE, 3.0, k))
+    args += draw(at(k, "fill none stroke %s stroke-width 1 rectangle 0.5,0.5 %g,%g"
+                    % (rgb(NAVY), w - 0.5, h - 0.5)))
+    return (*size, magick(*size, args))
 
 
 def make_icon_image(size):
@@ -616,45 +657,57 @@ def make_miss():
     return finish(out, peak=0.8)
 
 
+# The scales each picture is made at, with the suffix of its file name: 1 for
+# displays at 100 %, 2 for 200 % (the game scales these down for the scales
+# in between).
+SCALES = ((1, ""), (2, "_2x"))
+
+
 def main():
     os.chdir(HERE)
     pictures = {
-        "logo.bmp": make_logo,
-        "about.bmp": make_about,
-        "ship2.bmp": make_ship2,
-        "ship3.bmp": make_ship3,
-        "ship4.bmp": make_ship4,
-        "arrow_player.bmp": make_arrow_player,
-        "arrow_enemy.bmp": make_arrow_enemy,
+        "logo": make_logo,
+        "about": make_about,
+        "ship2": make_ship2,
+        "ship3": make_ship3,
+        "ship4": make_ship4,
+        "arrow_player": make_arrow_player,
+        "arrow_enemy": make_arrow_enemy,
     }
-    for name, maker in pictures.items():
-        w, h, data = maker()
-        write_bmp24(name, w, h, data)
+    made = []
+    for picture, maker in pictures.items():
+        for k, suffix in SCALES:
+            name = picture + suffix + ".bmp"
+            w, h, data = maker(k)
+            write_bmp24(name, w, h, data)
+            made.append((name, picture, k))
     write_wav("hit.wav", RATE, make_hit())
     write_wav("miss.wav", RATE, make_miss())
     write_ico("tiremola.ico", [(n, make_icon_image(n)) for n in (16, 32, 48)])
-    check_bitmaps(list(pictures))
+    check_bitmaps(made)
     check_icon("tiremola.ico", (16, 32, 48))
     check_wav("hit.wav")
     check_wav("miss.wav")
 
 
-def check_bitmaps(names):
-    expected = {
-        "about.bmp": (163, 50), "logo.bmp": (200, 50),
-        "ship2.bmp": (64, 50), "ship3.bmp": (64, 50), "ship4.bmp": (64, 50),
-        "arrow_player.bmp": (99, 87), "arrow_enemy.bmp": (99, 87),
+def check_bitmaps(made):
+    """`made`: (file name, picture, scale) for every bitmap written."""
+    logical = {
+        "about": (163, 50), "logo": (200, 50),
+        "ship2": (64, 50), "ship3": (64, 50), "ship4": (64, 50),
+        "arrow_player": (99, 87), "arrow_enemy": (99, 87),
     }
-    for name in names:
+    for name, picture, k in made:
+        expected = tuple(n * k for n in logical[picture])
         w, h, px = read_bmp24(name)
-        if (w, h) != expected[name]:
-            raise SystemExit("%s is %dx%d, expected %dx%d" % ((name, w, h) + expected[name]))
+        if (w, h) != expected:
+            raise SystemExit("%s is %dx%d, expected %dx%d" % ((name, w, h) + expected))
         for i in range(0, len(px), 3):
             if px[i:i + 3] == b"\0\0\0":
                 p = i // 3
                 raise SystemExit("%s has a pure black pixel at (%d,%d): it would "
                                  "show as transparent" % (name, p % w, p // w))
-        print("%-18s %dx%d 24-bit, no pure black" % (name, w, h))
+        print("%-21s %dx%d 24-bit, no pure black" % (name, w, h))
 
 
 def check_icon(name, sizes):
@@ -672,7 +725,7 @@ def check_icon(name, sizes):
         found.append(w)
     if tuple(found) != tuple(sizes):
         raise SystemExit("%s holds sizes %s, expected %s" % (name, found, list(sizes)))
-    print("%-18s %s" % (name, ", ".join("%dx%d 32-bit" % (n, n) for n in found)))
+    print("%-21s %s" % (name, ", ".join("%dx%d 32-bit" % (n, n) for n in found)))
 
 
 def check_wav(name):
@@ -687,7 +740,7 @@ def check_wav(name):
     seconds = data_len / (channels * bits // 8) / rate
     if not 0.1 < seconds < 1.0:
         raise SystemExit("%s lasts %.2f s; effects must stay under a second" % (name, seconds))
-    print("%-18s %d Hz %d-bit %s, %.2f s" % (name, rate, bits,
+    print("%-21s %d Hz %d-bit %s, %.2f s" % (name, rate, bits,
                                             "mono" if channels == 1 else "stereo", seconds))
 
 

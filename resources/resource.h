@@ -15,7 +15,8 @@
 #define IDB_ARROW_PLAYER    1011    /* 99 x 87, points left: "La tua area" */
 #define IDB_ARROW_ENEMY     1012    /* 99 x 87, points right: "Area nemica" */
 
-/* The same bitmaps drawn at twice their size (id + 100), for displays scaled above 100 %. */
+/* The same bitmaps drawn at 200 %, for displays scaled above 100 %: each id is
+   its 100 % picture's id + 100, and each picture twice its width and height. */
 #define IDB_ABOUT_2X        1106    /* 326 x 100 */
 #define IDB_LOGO_2X         1107    /* 400 x 100 */
 #define IDB_SHIP2_2X        1108    /* 128 x 100 */

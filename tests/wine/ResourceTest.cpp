@@ -133,22 +133,30 @@ TEST(ResourceTest, IconGroupHasAPictureDrawnFor16And32And48Pixels)
     }
 }
 
-TEST(ResourceTest, BitmapsHaveTheSizesTheWindowsLayThemOutAt)
+TEST(ResourceTest, BitmapsHaveTheSizesTheWindowsLayThemOutAtAndTwiceThatAt200Percent)
 {
     const struct {
         int id;
+        int id2x;
         SIZE size;
-    } bitmaps[] = {{IDB_ABOUT, {163, 50}},        {IDB_LOGO, {200, 50}},          {IDB_SHIP2, {64, 50}},
-                   {IDB_SHIP3, {64, 50}},         {IDB_SHIP4, {64, 50}},          {IDB_ARROW_PLAYER, {99, 87}},
-                   {IDB_ARROW_ENEMY, {99, 87}}};
+    } bitmaps[] = {{IDB_ABOUT, IDB_ABOUT_2X, {163, 50}},
+                   {IDB_LOGO, IDB_LOGO_2X, {200, 50}},
+                   {IDB_SHIP2, IDB_SHIP2_2X, {64, 50}},
+                   {IDB_SHIP3, IDB_SHIP3_2X, {64, 50}},
+                   {IDB_SHIP4, IDB_SHIP4_2X, {64, 50}},
+                   {IDB_ARROW_PLAYER, IDB_ARROW_PLAYER_2X, {99, 87}},
+                   {IDB_ARROW_ENEMY, IDB_ARROW_ENEMY_2X, {99, 87}}};
     for (const auto& expected : bitmaps) {
-        auto bitmap = static_cast<HBITMAP>(
-            LoadImageW(Module(), MAKEINTRESOURCEW(expected.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        ASSERT_NE(bitmap, nullptr) << expected.id;
-        const SIZE size = BitmapSize(bitmap);
-        EXPECT_EQ(size.cx, expected.size.cx) << expected.id;
-        EXPECT_EQ(size.cy, expected.size.cy) << expected.id;
-        DeleteObject(bitmap);
+        for (const int scale : {1, 2}) {
+            const int id = scale == 1 ? expected.id : expected.id2x;
+            auto bitmap = static_cast<HBITMAP>(
+                LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            ASSERT_NE(bitmap, nullptr) << id;
+            const SIZE size = BitmapSize(bitmap);
+            EXPECT_EQ(size.cx, scale * expected.size.cx) << id;
+            EXPECT_EQ(size.cy, scale * expected.size.cy) << id;
+            DeleteObject(bitmap);
+        }
     }
 }
 
