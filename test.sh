@@ -15,9 +15,11 @@ build_preset windows-clang
 status=0
 tools/analyse.sh "$TIREMOLA_BUILD/windows-clang" || status=1
 
-start_virtual_display
+# Large enough for the Wine desktop of the end-to-end session at 150 %.
+start_virtual_display "$(scaled_screen 144)"
 trap 'stop_wine; stop_virtual_display' EXIT
 for preset in windows windows-clang; do
+  ensure_scaled_wine_prefixes "$TIREMOLA_BUILD/$preset"
   ensure_wine_prefix "$TIREMOLA_BUILD/$preset/wineprefix" desktop
   start_wine
   ctest --preset "$preset" "$@" || status=1

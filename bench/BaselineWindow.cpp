@@ -54,15 +54,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     windowClass.lpszClassName = L"BaselineWindow";
     RegisterClassW(&windowClass);
 
+    // On a scaled display the window and its controls are as large as the game's there.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    auto scaled = [dpi](int length) { return MulDiv(length, dpi, 96); };
     const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
-    RECT frame{0, 0, 640, 400};
+    RECT frame{0, 0, scaled(640), scaled(400)};
     AdjustWindowRect(&frame, style, FALSE);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Baseline", style, 100, 100,
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Baseline", style, scaled(100), scaled(100),
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                   nullptr);
     for (int i = 0; manyWindows && i < gameWindowCount; ++i)
-        CreateWindowExW(0, L"static", L"7", WS_CHILD | WS_VISIBLE | WS_BORDER, 10 + 23 * (i % 27), 10 + 23 * (i / 27),
-                        23, 23, window, nullptr, instance, nullptr);
+        CreateWindowExW(0, L"static", L"7", WS_CHILD | WS_VISIBLE | WS_BORDER, scaled(10 + 23 * (i % 27)),
+                        scaled(10 + 23 * (i / 27)), scaled(23), scaled(23), window, nullptr, instance, nullptr);
     UpdateWindow(window);
     SetTimer(window, 1, 20, nullptr);
 

@@ -84,8 +84,12 @@ void ShowOnly(HWND shown, HWND hidden)
 // colours and font, painted by the system.
 class StaticBoards {
 public:
+    // On a scaled display the controls are as large as the game's cells there, in the font the
+    // game's cells use at that scale.
     explicit StaticBoards(HFONT font, DWORD extendedStyle = 0)
     {
+        const int dpi = Bench::DisplayDpi();
+        auto scaled = [dpi](int length) { return MulDiv(length, dpi, 96); };
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -94,10 +98,11 @@ public:
         windowClass.lpszClassName = L"StaticBoards";
         RegisterClassW(&windowClass);
         const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
-        RECT frame{0, 0, 640, 400};
+        RECT frame{0, 0, scaled(640), scaled(400)};
         AdjustWindowRect(&frame, style, FALSE);
-        window = CreateWindowExW(0, L"StaticBoards", L"Static boards", style, 100, 100, frame.right - frame.left,
-                                 frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+        window = CreateWindowExW(0, L"StaticBoards", L"Static boards", style, scaled(100), scaled(100),
+                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
         const int side = 23;
         for (int left : {10, 375}) {
             for (int i = 0; i < 121; ++i) {
@@ -110,7 +115,9 @@ public:
                     text = std::to_wstring(r);
                 HWND cell = CreateWindowExW(extendedStyle, L"static", text.c_str(),
                                             WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
-                                            left + side * c, 67 + side * r, side, side, window, nullptr,
+                                            scaled(left + side * c), scaled(67 + side * r),
+                                            scaled(left + side * (c + 1)) - scaled(left + side * c),
+                                            scaled(67 + side * (r + 1)) - scaled(67 + side * r), window, nullptr,
                                             windowClass.hInstance, nullptr);
                 SetWindowLongPtrW(cell, GWLP_USERDATA, r == 0 || c == 0 ? MyGame::headerGrey : MyGame::water);
                 SendMessageW(cell, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -245,7 +252,7 @@ void ReportRepaints(const std::string& name, HWND game, HWND comparison, double 
 
 void MeasureRepaint(MyGame::FormMain& game)
 {
-    StaticBoards boards(game.formFont->GetFont());
+    StaticBoards boards(game.formFont->GetFont(game.dpi));
     RepaintMs(game.handle, 10);
     RepaintMs(boards.window, 10);
     ReportRepaints("full repaint (242 cells, tray, buttons) vs 242 static controls", game.handle, boards.window, 1.3);
@@ -253,7 +260,7 @@ void MeasureRepaint(MyGame::FormMain& game)
     // The same static controls with the sunken client edge that every board cell has inside its
     // border: what the cell's look costs, apart from the toolkit.
     {
-        StaticBoards edged(game.formFont->GetFont(), WS_EX_CLIENTEDGE);
+        StaticBoards edged(game.formFont->GetFont(game.dpi), WS_EX_CLIENTEDGE);
         ShowWindow(boards.window, SW_HIDE);
         ReportRepaints("full repaint vs 242 static controls with the cells' sunken edge", game.handle, edged.window, 0);
     }
@@ -301,7 +308,7 @@ void MeasureRepaint(MyGame::FormMain& game)
         for (int i = 0; i < 2000; ++i) {
             HDC dc = GetDC(sample);
             if (readLineHeight) {
-                HGDIOBJ previous = SelectObject(dc, game.formFont->GetFont());
+                HGDIOBJ previous = SelectObject(dc, game.formFont->GetFont(game.dpi));
                 TEXTMETRICW metrics{};
                 GetTextMetricsW(dc, &metrics);
                 SelectObject(dc, previous);
@@ -552,7 +559,7 @@ void ProfileCellCreation(MyGame::FormMain& game)
     for (int i = 0; i < 242; ++i) {
         HWND control = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTER, -100, -100, 23,
                                        23, game.handle, nullptr, nullptr, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(game.formFont->GetFont()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(game.formFont->GetFont(game.dpi)), FALSE);
         statics.push_back(control);
     }
     const double staticUs = Bench::MillisecondsSince(staticsStart) * 1000 / 242;

@@ -4,6 +4,12 @@
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
 namespace TorUtility {
 
 GdiLedger gdiLedger;
@@ -25,51 +31,48 @@ private:
     HGDIOBJ previous;
 };
 
-// A picture made smaller with blending keeps its transparent outline exact: the outline is taken
-// from the nearest pixels of the picture's own black key, and the blended picture is made pure
-// black again outside it, so that no blend of the key with the picture shows around it.
-HBITMAP SmoothedInsideOutline(HBITMAP picture, int width, int height)
+// The share of the source pixel at `index` that the span [from, to) covers.
+double Coverage(int index, double from, double to)
 {
-    BITMAP description{};
-    HBITMAP smoothed = GetObjectW(picture, sizeof description, &description)
-                           ? SmoothlyStretched(picture, width, height)
-                           : nullptr;
-    HDC pictureDC = Made(CreateCompatibleDC(nullptr));
-    HDC outlineDC = Made(CreateCompatibleDC(nullptr));
-    HDC smoothedDC = Made(CreateCompatibleDC(nullptr));
-    HBITMAP outline = Made(CreateBitmap(width, height, 1, 1, nullptr));
-    bool done = smoothed && pictureDC && outlineDC && smoothedDC && outline;
-    if (done) {
-        Selection pictureSelected(pictureDC, picture);
-        Selection outlineSelected(outlineDC, outline);
-        Selection smoothedSelected(smoothedDC, smoothed);
-        SetBkColor(pictureDC, RGB(0, 0, 0));
-        SetStretchBltMode(outlineDC, COLORONCOLOR);
-        done = StretchBlt(outlineDC, 0, 0, width, height, pictureDC, 0, 0, description.bmWidth,
-                          description.bmHeight, SRCCOPY) != FALSE;
-        // Outline bits of 1 (transparent) come in as white, and "destination and not source"
-        // clears exactly those pixels.
-        SetTextColor(smoothedDC, RGB(0, 0, 0));
-        SetBkColor(smoothedDC, RGB(255, 255, 255));
-        constexpr DWORD destinationAndNotSource = 0x00220326;
-        done = done && BitBlt(smoothedDC, 0, 0, width, height, outlineDC, 0, 0, destinationAndNotSource) != FALSE;
-    }
-    Unmake(outline);
-    UnmakeDC(smoothedDC);
-    UnmakeDC(outlineDC);
-    UnmakeDC(pictureDC);
-    if (done)
-        return smoothed;
-    Unmake(smoothed);
-    return nullptr;
+    return std::min(to, index + 1.0) - std::max(from, static_cast<double>(index));
+}
+
+// A picture's pixels as 32-bit 0x00RRGGBB values, rows from the top.
+std::vector<std::uint32_t> PixelsOf(HBITMAP picture, int width, int height)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != height)
+        pixels.clear();
+    return pixels;
 }
 
 }
 
+// Every pixel of the result averages the picture's pixels it covers, each by how much of it it
+// covers, so that lines and letters keep their weight instead of losing every other pixel. Pure
+// black is the transparent key and is never blended: a pixel of the result is the key exactly
+// where the nearest pixel of the picture is, and every other pixel averages only the picture's
+// colours, never the key, and is never pure black itself. The same on every platform, whatever
+// its own stretching does.
 HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height)
 {
     BITMAP description{};
     if (width <= 0 || height <= 0 || !GetObjectW(picture, sizeof description, &description))
+        return nullptr;
+    const int sourceWidth = description.bmWidth;
+    const int sourceHeight = std::abs(description.bmHeight);
+    const std::vector<std::uint32_t> source = PixelsOf(picture, sourceWidth, sourceHeight);
+    if (source.empty())
         return nullptr;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -79,25 +82,47 @@ HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP stretched = Made(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HDC source = Made(CreateCompatibleDC(nullptr));
-    HDC target = Made(CreateCompatibleDC(nullptr));
-    bool done = stretched && source && target;
-    if (done) {
-        Selection sourceSelected(source, picture);
-        Selection targetSelected(target, stretched);
-        // Each pixel of the result blends the pixels it covers, instead of dropping all but one.
-        SetStretchBltMode(target, HALFTONE);
-        SetBrushOrgEx(target, 0, 0, nullptr);
-        done = StretchBlt(target, 0, 0, width, height, source, 0, 0, description.bmWidth, description.bmHeight,
-                          SRCCOPY) != FALSE;
+    HBITMAP result = Made(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!result || !bits)
+        return result;
+    auto* target = static_cast<std::uint32_t*>(bits);
+    const double stepX = static_cast<double>(sourceWidth) / width;
+    const double stepY = static_cast<double>(sourceHeight) / height;
+    auto at = [&](int x, int y) { return source[static_cast<std::size_t>(y) * sourceWidth + x]; };
+    for (int y = 0; y < height; ++y) {
+        const double top = y * stepY;
+        const double bottom = (y + 1) * stepY;
+        const int nearestY = std::min(sourceHeight - 1, static_cast<int>((y + 0.5) * stepY));
+        for (int x = 0; x < width; ++x) {
+            const double left = x * stepX;
+            const double right = (x + 1) * stepX;
+            std::uint32_t& pixel = target[static_cast<std::size_t>(y) * width + x];
+            const int nearestX = std::min(sourceWidth - 1, static_cast<int>((x + 0.5) * stepX));
+            if ((at(nearestX, nearestY) & 0xFFFFFFu) == 0) {
+                pixel = 0;
+                continue;
+            }
+            double sum[3] = {0, 0, 0};
+            double weight = 0;
+            for (int sy = static_cast<int>(top); sy < std::min(sourceHeight, static_cast<int>(std::ceil(bottom))); ++sy)
+                for (int sx = static_cast<int>(left); sx < std::min(sourceWidth, static_cast<int>(std::ceil(right)));
+                     ++sx) {
+                    const std::uint32_t colour = at(sx, sy) & 0xFFFFFFu;
+                    if (colour == 0)
+                        continue;
+                    const double share = Coverage(sx, left, right) * Coverage(sy, top, bottom);
+                    for (int channel = 0; channel < 3; ++channel)
+                        sum[channel] += share * ((colour >> (8 * channel)) & 0xFFu);
+                    weight += share;
+                }
+            std::uint32_t blended = 0;
+            for (int channel = 0; channel < 3; ++channel)
+                blended |= static_cast<std::uint32_t>(sum[channel] / weight + 0.5) << (8 * channel);
+            pixel = blended != 0 ? blended : 1;
+        }
     }
-    UnmakeDC(target);
-    UnmakeDC(source);
-    if (done)
-        return stretched;
-    Unmake(stretched);
-    return nullptr;
+    GdiFlush();
+    return result;
 }
 
 void Unmake(HGDIOBJ object)
@@ -259,7 +284,7 @@ void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP
     const int pictureHeight = description.bmHeight;
     const bool stretched = boxWidth != 0 && boxHeight != 0;
     if (stretched && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
-        if (HBITMAP smoothed = SmoothedInsideOutline(bitmap, boxWidth, boxHeight)) {
+        if (HBITMAP smoothed = SmoothlyStretched(bitmap, boxWidth, boxHeight)) {
             DrawMasked(left, top, boxWidth, boxHeight, smoothed);
             Unmake(smoothed);
             return;

@@ -91,8 +91,8 @@ Handle Made(Handle object)
 void Unmake(HGDIOBJ object);
 void UnmakeDC(HDC deviceContext);
 
-// A new bitmap of the given size with the picture smoothly stretched into it (the caller owns it),
-// or none.
+// A new bitmap of the given size with the picture smoothly stretched into it, pure black kept as
+// the transparent key (the caller owns it, through the ledger), or none.
 HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height);
 
 }

@@ -16,12 +16,13 @@ build_preset windows >/dev/null
 
 windows="$TIREMOLA_BUILD/windows"
 results=$(mktemp)
+scaled=$(mktemp)
 fuzz_log=$(mktemp)
 
 # The benchmarks have a Wine prefix of their own, so that no test run shares their Wine server.
 ensure_wine_prefix "$TIREMOLA_BUILD/bench/wineprefix" desktop
-start_virtual_display
-trap 'stop_wine; stop_virtual_display; rm -f "$results" "$fuzz_log"' EXIT
+start_virtual_display "$(scaled_screen 144)"
+trap 'stop_wine; stop_virtual_display; rm -f "$results" "$scaled" "$fuzz_log"' EXIT
 start_wine
 
 echo "Timing repaints, dragging and the window's construction..."
@@ -32,6 +33,17 @@ echo "Timing start-up, idle load and memory ($repetitions starts of each program
 wine "$windows/bench/bench_launcher.exe" "$(winepath -w "$windows/game/Tiremola.exe")" \
   "$(winepath -w "$windows/bench/bench_baseline.exe")" "$repetitions" 10 \
   "$(winepath -w "$windows/bench/bench_baseline_styled.exe")" </dev/null >>"$results"
+# Start-up, repaint and memory once more on a display at 150 %, each against the same comparison
+# at that scale.
+scaled_rows='^bench\|(full repaint \(242 cells|start-up until painted and idle, vs 263 static|peak working set after start-up, vs 263 static)'
+stop_wine
+ensure_wine_prefix "$TIREMOLA_BUILD/bench/wineprefix-144" "desktop=$(scaled_screen 144)" 144
+start_wine
+echo "Timing repaints, start-up and memory at 150 %..."
+wine "$windows/bench/bench_game.exe" </dev/null >"$scaled"
+wine "$windows/bench/bench_launcher.exe" "$(winepath -w "$windows/game/Tiremola.exe")" \
+  "$(winepath -w "$windows/bench/bench_baseline.exe")" "$repetitions" 1 </dev/null >>"$scaled"
+grep -E "$scaled_rows" "$scaled" >>"$results"
 echo "Timing the computer's aim..."
 "$TIREMOLA_BUILD/host/bench/bench_aim" >>"$results"
 

@@ -87,13 +87,18 @@ ensure_wine_prefix() {
   fi
 }
 
-# Prepares the prefixes of a build's scaled tests, one for each scale its configuration lists: the
-# same 1024 x 768 desktop at each scale, in device pixels that size times the scale.
+# The size of the virtual screen at a scale (dots per inch): the same 1024 x 768 screen as at
+# 100 %, in device pixels that size times the scale.
+scaled_screen() {
+  echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
+}
+
+# Prepares the prefixes of a build's scaled tests, one for each scale its configuration lists.
 ensure_scaled_wine_prefixes() {
   local build=$1 dpi dpis
   dpis=$(sed -n 's/^TIREMOLA_TEST_DPIS:[A-Z]*=//p' "$build/CMakeCache.txt")
   for dpi in ${dpis//;/ }; do
-    ensure_wine_prefix "$build/wineprefix-$dpi" "desktop=$((1024 * dpi / 96))x$((768 * dpi / 96))" "$dpi"
+    ensure_wine_prefix "$build/wineprefix-$dpi" "desktop=$(scaled_screen "$dpi")" "$dpi"
   done
 }
 

@@ -70,6 +70,7 @@ tests_for() {
     toolkit/Menu.cpp | toolkit/PanelChildren.cpp | toolkit/Image.cpp | toolkit/TextBox.cpp)
       echo control_tests "$drawing" form_tests main_window_tests ;;
     toolkit/FormAbout.cpp | toolkit/ShellOpen.cpp) echo main_window_tests control_tests ;;
+    toolkit/Dpi.cpp) echo dpi_tests_144 "$drawing" ;;
     game/FormMainLayout.cpp | game/FormMainModel.cpp | game/FormMainHelp.cpp | game/FormMain.cpp)
       echo main_window_tests placement_tests match_tests ;;
     game/FormMainPlacement.cpp) echo placement_tests main_window_tests match_tests ;;
@@ -80,6 +81,12 @@ tests_for() {
 
 is_host_test() {
   [ "$1" = host_tests ] || [ "$1" = text_fuzz ]
+}
+
+# The executable a test runs: a test named after a scale (dpi_tests_144) runs its executable in
+# the prefix of that scale.
+target_of() {
+  [[ $1 =~ ^(.*)_[0-9]+$ ]] && echo "${BASH_REMATCH[1]}" || echo "$1"
 }
 
 # Applies occurrence N of TEXT in FILE; answers 1 when the text is missing, 2 when it is there
@@ -131,7 +138,8 @@ if [ "$check_only" = 0 ]; then
   build_preset host >/dev/null
   build_preset windows >/dev/null
   ensure_wine_prefix "$windows/wineprefix" desktop
-  start_virtual_display
+  ensure_scaled_wine_prefixes "$windows"
+  start_virtual_display "$(scaled_screen 144)"
   start_wine
 fi
 
@@ -170,7 +178,7 @@ while IFS= read -r line || [ -n "$line" ]; do
   host_targets=() windows_targets=()
   for t in "${tests[@]}"; do
     name=${t%%=*}
-    if is_host_test "$name"; then host_targets+=("$name"); else windows_targets+=("$name"); fi
+    if is_host_test "$name"; then host_targets+=("$name"); else windows_targets+=("$(target_of "$name")"); fi
   done
   built=1
   if [ "${#host_targets[@]}" -gt 0 ]; then

@@ -10,10 +10,11 @@ import sys
 import time
 
 
-def grab(path):
-    subprocess.run(["import", "-window", "root", path], check=True, stderr=subprocess.DEVNULL)
-    with open(path, "rb") as picture:
-        return hashlib.sha1(picture.read()).hexdigest()
+def grab():
+    """The screen's pixels, compared by their hash: a picture file would also hold the time it was
+    written, which changes every second."""
+    raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], check=True, capture_output=True)
+    return hashlib.sha1(raw.stdout).hexdigest()
 
 
 def alive(pid):
@@ -34,11 +35,11 @@ def main():
 
     # The window has painted once the screen stops changing for a second after it first changed.
     deadline = time.time() + args.timeout
-    empty = grab(args.out)
+    empty = grab()
     previous, steady_since = empty, None
     while time.time() < deadline:
         time.sleep(0.5)
-        current = grab(args.out)
+        current = grab()
         if current != empty and current == previous:
             steady_since = steady_since or time.time()
             if time.time() - steady_since >= 1.0:
@@ -48,6 +49,7 @@ def main():
         previous = current
     else:
         sys.exit("the game did not paint its window within %d seconds" % args.timeout)
+    subprocess.run(["import", "-window", "root", args.out], check=True, stderr=subprocess.DEVNULL)
 
     subprocess.run(["xdotool", "key", "alt+F4"], check=False)
     for _ in range(40):

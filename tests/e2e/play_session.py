@@ -320,8 +320,11 @@ class Session:
         return self.origin[0] + self.device(x), self.origin[1] + self.device(y)
 
     def screen_box(self, box):
-        """Where a box of the client area lies on the screen; boxes of one size stay of one size."""
-        return self.screen_point(box[0], box[1]) + self.device_size(box[2:])
+        """Where a box of the client area lies on the screen: scaled by its edges, as the game scales
+        its windows, so that boxes that meet still meet."""
+        left, top = self.screen_point(box[0], box[1])
+        right, bottom = self.screen_point(box[0] + box[2], box[1] + box[3])
+        return left, top, right - left, bottom - top
 
     def client_region(self, frame, box):
         return frame.region(*self.screen_box(box))
@@ -488,10 +491,12 @@ class Session:
         """Moves the mouse to client (x, y) and waits until ship picture k trails it there."""
         self.move(x, y)
         home = self.client_region(self.initial, picture_box(k))
-        w, h = SHIP_PICTURE_SIZE
+        # The picture keeps the size its window has in the tray, which scaling by edges may make a
+        # pixel larger or smaller than the same box elsewhere.
+        _, _, w, h = self.screen_box(picture_box(k))
 
         def following(frame):
-            here = self.client_region(frame, (x + DRAG_TRAIL, y + DRAG_TRAIL, w, h))
+            here = frame.region(*self.screen_point(x + DRAG_TRAIL, y + DRAG_TRAIL), w, h)
             return same_fraction(here, home) > 0.9 and self.picture_ink(frame, k) == 0
 
         return self.wait_for_frame("ship picture %d to follow the mouse %s" % (k, what), following, timeout=5)

@@ -121,6 +121,66 @@ TEST(DrawingPictures, PictureIsStretchedOnlyWhenBothSidesAreGiven)
     }
 }
 
+// Made smaller, a picture is blended, not sampled, inside an outline that stays exactly where its
+// black key puts it: no key colour is blended into what shows, and no blend shows where the key is.
+TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
+{
+    // 8 x 8: the five columns on the left the black key, the rest single red and blue pixels
+    // alternating; the third column of the result covers one column of each.
+    auto pattern = [](int x, int y) { return x < 5 ? RGB(0, 0, 0) : (x + y) % 2 ? red : blue; };
+    Owned<HBITMAP> picture(MakePicture(8, 8, pattern));
+    constexpr COLORREF ground = RGB(250, 250, 120);
+    Sheet sheet(8, 8, ground);
+    const std::int64_t before = TestSupport::OutstandingGdiObjects();
+
+    sheet.drawing.DrawMasked(2, 2, 4, 4, picture);
+
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const COLORREF shown = sheet.canvas.Pixel(x, y);
+            const bool inPicture = x >= 4 && x < 6 && y >= 2 && y < 6;
+            if (!inPicture) {
+                ASSERT_EQ(shown, ground) << "at " << x << "," << y << ": outside, or where the key is";
+                continue;
+            }
+            // Half red and half blue: neither the one nor the other, and no black in it.
+            EXPECT_NE(shown, red) << x << "," << y;
+            EXPECT_NE(shown, blue) << x << "," << y;
+            EXPECT_GT(GetRValue(shown), 60) << x << "," << y;
+            EXPECT_GT(GetBValue(shown), 60) << x << "," << y;
+        }
+}
+
+// Logical pixels become device pixels rounded to the nearest, halves away from zero; rectangles
+// are scaled by their edges, so that neighbours still meet; and a length goes back exactly.
+TEST(DisplayScale, LengthsRectanglesAndLinesFollowTheScale)
+{
+    struct Row {
+        int logical;
+        UINT dpi;
+        int device;
+    };
+    for (const Row row : {Row{640, 120, 800}, Row{640, 144, 960}, Row{400, 192, 800}, Row{23, 144, 35},
+                          Row{33, 144, 50}, Row{1, 144, 2}, Row{-1, 144, -2}, Row{50, 120, 63}, Row{7, 96, 7}})
+        EXPECT_EQ(ToDevice(row.logical, row.dpi), row.device) << row.logical << " at " << row.dpi;
+    for (UINT dpi : {96u, 120u, 144u, 168u, 192u, 288u})
+        for (int length = -50; length <= 1000; ++length)
+            ASSERT_EQ(ToLogical(ToDevice(length, dpi), dpi), length) << length << " at " << dpi;
+    // Cells of 23 logical pixels side by side at 150 %: 34 or 35 device pixels each, never apart
+    // and never overlapping.
+    for (int c = 0; c < 10; ++c) {
+        const RECT cell = ToDevice(RECT{10 + 23 * c, 0, 33 + 23 * c, 23}, 144);
+        const RECT next = ToDevice(RECT{33 + 23 * c, 0, 56 + 23 * c, 23}, 144);
+        EXPECT_EQ(cell.right, next.left);
+        EXPECT_GE(cell.right - cell.left, 34);
+        EXPECT_LE(cell.right - cell.left, 35);
+    }
+    for (auto [dpi, width] : {std::pair{96u, 1}, std::pair{144u, 1}, std::pair{191u, 1}, std::pair{192u, 2},
+                              std::pair{288u, 3}})
+        EXPECT_EQ(LineWidth(dpi), width) << dpi;
+}
+
 class DrawingText : public ::testing::Test {
 protected:
     FontSpec font{"Tahoma", 20};
@@ -239,6 +299,23 @@ TEST(DrawingFonts, FontIsMadeOnFirstUseReusedAndFreedWithItsRecord)
     }
     EXPECT_EQ(GetObjectType(made), 0u);
     EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before);
+}
+
+// One font at a time: asking at another scale makes the font for it and deletes the one before.
+TEST(DrawingFonts, FontAtAnotherScaleReplacesTheOneBefore)
+{
+    const std::int64_t before = TestSupport::OutstandingGdiObjects();
+    FontSpec font("Tahoma", 17);
+    HFONT atHundred = font.GetFont();
+    HFONT atOneAndAHalf = font.GetFont(144);
+    ASSERT_NE(atOneAndAHalf, nullptr);
+    EXPECT_NE(atOneAndAHalf, atHundred);
+    EXPECT_EQ(GetObjectType(atHundred), 0u) << "the font for 100 % is gone";
+    EXPECT_EQ(font.GetFont(144), atOneAndAHalf);
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before + 1);
+    LOGFONTW description{};
+    ASSERT_TRUE(GetObjectW(atOneAndAHalf, sizeof description, &description));
+    EXPECT_EQ(description.lfHeight, 26) << "17 at 150 %, rounded";
 }
 
 // Counts the failures a drawing pass reports.
