@@ -149,8 +149,30 @@ TEST_F(DpiTest, MarksAreWrittenInTheScaledFontCentredInTheirCells)
     EXPECT_EQ(ink.bottom - ink.top, letter.ink.bottom - letter.ink.top) << "the letter at the scaled height";
 }
 
-// Above 100 % the ship pictures come from their large versions, never showing the black key.
-TEST_F(DpiTest, ShipPicturesAreDrawnAtTheScaleWithoutTheirKey)
+// A bitmap's pixels on a canvas of its size.
+std::unique_ptr<Canvas> PixelsOf(HBITMAP bitmap)
+{
+    const SIZE size = BitmapSize(bitmap);
+    auto canvas = std::make_unique<Canvas>(size.cx, size.cy, white);
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(source, bitmap);
+    BitBlt(canvas->dc, 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+    return canvas;
+}
+
+int PixelsThatDiffer(const Canvas& a, const Canvas& b)
+{
+    int differing = 0;
+    for (int y = 0; y < std::min(a.height, b.height); ++y)
+        for (int x = 0; x < std::min(a.width, b.width); ++x)
+            differing += a.Pixel(x, y) != b.Pixel(x, y);
+    return differing;
+}
+
+// Above 100 % the pictures come from their large versions, and a ship never shows its black key.
+TEST_F(DpiTest, PicturesAreDrawnAtTheScaleFromTheirLargeVersions)
 {
     const UINT dpi = DisplayDpi();
     CellControl* picture = Game().shipPictures[8];
@@ -160,19 +182,15 @@ TEST_F(DpiTest, ShipPicturesAreDrawnAtTheScaleWithoutTheirKey)
     const RECT drawn = shown->BoundsApartFrom(white);
     EXPECT_LE(drawn.right - drawn.left, Scaled(64, dpi));
     EXPECT_GT(drawn.right - drawn.left, Scaled(64, dpi) * 3 / 4) << "the ship fills the scaled picture";
-    if (dpi == 192) {
-        // Twice the size: the large picture exactly as it is.
-        TestSupport::Owned<HBITMAP> large(static_cast<HBITMAP>(LoadImageW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SHIP4_2X), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        Canvas expected(128, 100, white);
-        HDC source = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(source, large);
-        BitBlt(expected.dc, 0, 0, 128, 100, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 128; ++x)
-                ASSERT_EQ(shown->Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+    if (dpi != 192)
+        return;
+    // Twice the size: the large pictures exactly as they are.
+    const auto logo = PixelsOf(Game().logoImage->bitmap);
+    for (auto [resource, onScreen] : {std::pair{IDB_SHIP4_2X, shown.get()}, std::pair{IDB_LOGO_2X, logo.get()}}) {
+        TestSupport::Owned<HBITMAP> large(TorUtility::LoadPicture(GetModuleHandleW(nullptr), resource));
+        const auto expected = PixelsOf(large);
+        ASSERT_GE(onScreen->width, expected->width);
+        EXPECT_EQ(PixelsThatDiffer(*onScreen, *expected), 0) << "picture " << resource;
     }
 }
 
@@ -238,8 +256,20 @@ TEST_F(DpiTest, TheAboutBoxIsScaledAndItsLinksOpen)
     EXPECT_EQ(seams.opened[0].rfind("open mailto:info@", 0), 0u) << seams.opened[0];
 }
 
-// A panel scrolls its content by its logical positions scaled.
-TEST_F(DpiTest, PanelsScrollByTheirPositionsScaled)
+// A form takes the scale of the monitor its window is made on, whatever it assumed before.
+TEST_F(DpiTest, AFormTakesItsWindowsScaleWhenTheWindowIsMade)
+{
+    TorUtility::Form form(GetModuleHandleW(nullptr));
+    form.dpi = DisplayDpi() == 144 ? 96 : 144;
+    form.Create();
+    EXPECT_EQ(form.dpi, DisplayDpi());
+}
+
+std::vector<POINT> pressedAt;
+
+// A panel scrolls its content by its logical positions scaled, and hears the mouse in logical
+// pixels.
+TEST_F(DpiTest, PanelsScrollAndHearTheMouseInLogicalPixels)
 {
     const UINT dpi = DisplayDpi();
     TorUtility::PanelChildren panel(&Game());
@@ -257,6 +287,23 @@ TEST_F(DpiTest, PanelsScrollByTheirPositionsScaled)
         SendMessageW(panel.handle, WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(PlaceInParent(inside.handle).top, Scaled(50, dpi) - Scaled(3, dpi))
         << "three lines down moves the content by three logical pixels, scaled";
+
+    pressedAt.clear();
+    panel.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) -> std::int32_t {
+        pressedAt.push_back(POINT{x, y});
+        return 0;
+    };
+    panel.onMouseMove = [](GUIElement*, std::int32_t x, std::int32_t y) -> std::int32_t {
+        pressedAt.push_back(POINT{x, y});
+        return 0;
+    };
+    SendMessageW(panel.handle, WM_MOUSEMOVE, 0, MAKELPARAM(Scaled(41, dpi), Scaled(7, dpi)));
+    SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(40, dpi), Scaled(25, dpi)));
+    ASSERT_EQ(pressedAt.size(), 2u);
+    EXPECT_EQ(pressedAt[0].x, 41);
+    EXPECT_EQ(pressedAt[0].y, 7);
+    EXPECT_EQ(pressedAt[1].x, 40);
+    EXPECT_EQ(pressedAt[1].y, 25);
 }
 
 // Moving to a monitor of another scale and back leaves the same picture and no GDI object behind;

@@ -176,7 +176,7 @@ TEST(DisplayScale, LengthsRectanglesAndLinesFollowTheScale)
         EXPECT_GE(cell.right - cell.left, 34);
         EXPECT_LE(cell.right - cell.left, 35);
     }
-    for (auto [dpi, width] : {std::pair{96u, 1}, std::pair{144u, 1}, std::pair{191u, 1}, std::pair{192u, 2},
+    for (auto [dpi, width] : {std::pair{72u, 1}, std::pair{96u, 1}, std::pair{144u, 1}, std::pair{191u, 1}, std::pair{192u, 2},
                               std::pair{288u, 3}})
         EXPECT_EQ(LineWidth(dpi), width) << dpi;
 }
