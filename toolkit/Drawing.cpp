@@ -117,7 +117,7 @@ HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height)
                 }
             std::uint32_t blended = 0;
             for (int channel = 0; channel < 3; ++channel)
-                blended |= static_cast<std::uint32_t>(sum[channel] / weight + 0.5) << (8 * channel);
+                blended |= static_cast<std::uint32_t>(std::lround(sum[channel] / weight)) << (8 * channel);
             pixel = blended != 0 ? blended : 1;
         }
     }
