@@ -19,4 +19,10 @@ struct PlatformCalls {
 
 extern PlatformCalls platform;
 
+// From here on every library the process loads by name, its own and those the system's libraries
+// load for it, comes from the system folder, never from the program's folder, where anyone who
+// can put a file beside the program (a download folder) could plant a library of the same name.
+// The first thing the program does.
+void RestrictLibrarySearch();
+
 }
