@@ -7,7 +7,7 @@ namespace MyGame {
 void AnnounceRunning()
 {
     // A second copy of the game still starts; it opens the same mutex.
-    // cppcheck-suppress leakReturnValNotUsed ; the handle is kept for the whole run: the mutex goes when the process ends
+    // cppcheck-suppress leakReturnValNotUsed ; kept for the whole run: the mutex goes when the process ends
     CreateMutexW(nullptr, FALSE, TIREMOLA_RUNNING_MUTEX);
 }
 

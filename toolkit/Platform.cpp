@@ -80,7 +80,8 @@ void RestrictLibrarySearch()
     // Looked up rather than imported: Windows 7 without its library-search update lacks it, and
     // the game still starts there, its own loads of system libraries then going by full path.
     using SetDirectories = BOOL(WINAPI*)(DWORD directories);
-    if (const auto setDirectories = FunctionOf<SetDirectories>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (const auto setDirectories = FunctionOf<SetDirectories>(kernel, "SetDefaultDllDirectories"))
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
