@@ -254,7 +254,10 @@ def uninstall(prefix, folder, players_files):
     code, _ = prefix.wine(*quiet_uninstall_command(prefix))
     if code != 0:
         raise Failure("the silent uninstall ended with %d" % code)
-    prefix.settle()
+    # The uninstaller's last part removes the entry last, once the part that was started has ended.
+    deadline = time.time() + WINE_TIMEOUT
+    while prefix.uninstall_entry() is not None and time.time() < deadline:
+        time.sleep(0.2)
     failures = []
     for name in INSTALLED_FILES:
         expect(failures, not os.path.exists(os.path.join(prefix.unix(folder), name)), "%s is still there" % name)
@@ -276,7 +279,6 @@ def install(prefix, setup, *options):
     code, _ = prefix.wine(setup, "/S", *options)
     if code != 0:
         raise Failure("the silent install %s ended with %d" % (" ".join(options), code))
-    prefix.settle()
 
 
 def main():
