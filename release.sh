@@ -2,7 +2,8 @@
 # Installs whatever is missing and builds the release of the committed tree: the zip with the
 # game and its read-me, and the installer. It builds twice, in two fresh copies of the commit in
 # different folders and at different times, and writes the files to dist/ only when both builds
-# gave the same bytes, the executable that ships is stripped and it and the zip are small enough.
+# gave the same bytes, the executable that ships is stripped and protected, and it and the zip
+# are small enough.
 set -euo pipefail
 source "$(dirname "$0")/tools/common.sh"
 cd "$TIREMOLA_ROOT"
@@ -57,10 +58,11 @@ done
 [ "$same" = yes ] || { echo "The two builds of $commit differ: the release is not reproducible." >&2; exit 1; }
 echo "Both builds are byte-identical."
 
-# The executable in the zip is the stripped one: no symbol table, no link time, small.
+# The executable in the zip, in the folder named after the release, is the stripped one: no
+# symbol table, no link time, small, with the protections a reviewer checks first.
 exe="$first/$packaging/shipped/Tiremola.exe"
-unzip -p "$first/$packaging/${files[1]}" Tiremola.exe | cmp -s - "$exe" ||
-  { echo "The zip does not hold the stripped executable." >&2; exit 1; }
+unzip -p "$first/$packaging/${files[1]}" "Tiremola-$version-win64/Tiremola.exe" | cmp -s - "$exe" ||
+  { echo "The zip does not hold the stripped executable in its folder." >&2; exit 1; }
 symbols=$(x86_64-w64-mingw32-objdump -t "$exe")
 grep -q '^no symbols$' <<<"$symbols" || { echo "The executable that ships has a symbol table." >&2; exit 1; }
 headers=$(TZ=UTC x86_64-w64-mingw32-objdump -p "$exe")
@@ -72,6 +74,8 @@ kib=$(kib_of "$exe")
 [ "$kib" -le "$max_exe_kib" ] || { echo "The executable is $kib KiB, more than $max_exe_kib KiB." >&2; exit 1; }
 zip_kib=$(kib_of "$first/$packaging/${files[1]}")
 [ "$zip_kib" -le "$max_zip_kib" ] || { echo "The zip is $zip_kib KiB, more than $max_zip_kib KiB." >&2; exit 1; }
+tools/check-release-exe.sh "$exe" "$first/build/windows/game/Tiremola.exe" ||
+  { echo "The executable that ships lacks a protection." >&2; exit 1; }
 
 rm -rf dist
 mkdir -p dist

@@ -17,8 +17,10 @@ list(SORT gcc_dirs COMPARE NATURAL ORDER DESCENDING)
 list(GET gcc_dirs 0 gcc_dir)
 set(CMAKE_CXX_FLAGS_INIT "-isystem ${gcc_dir}/include/c++ -isystem ${gcc_dir}/include/c++/${triple}")
 # libgcc_eh's thread-local storage needs winpthread after the runtime libraries that clang's
-# driver appends; lld resolves symbols whatever the order of the archives, ld.bfd does not.
+# driver appends; lld resolves symbols whatever the order of the archives, ld.bfd does not. The
+# same for libraries (the tests build some).
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${gcc_dir}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${gcc_dir}")
 set(CMAKE_CXX_STANDARD_LIBRARIES "-lpthread")
 set(CMAKE_C_STANDARD_LIBRARIES "-lpthread")
 

@@ -12,4 +12,8 @@ constexpr const char* copyrightNotice = "\xA9 2026 tiremola.test";
 // stranger's site is ever opened. The about box shows it in a 150-pixel link: keep it short.
 constexpr const char* homePage = "http://www.tiremola.test";
 
+// Marks the game as running for as long as the process lives, so that the installer and the
+// uninstaller leave its files alone meanwhile.
+void AnnounceRunning();
+
 }

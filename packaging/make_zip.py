@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a zip archive whose bytes depend only on the files put in it and on the given time:
-entries in the given order, every entry dated at that time (the commit's, as a rule), with the
-same attributes, and no extra fields such as Unix times or owners."""
+entries in the given order, all in one folder, every entry dated at that time (the commit's, as a
+rule), with the same attributes, and no extra fields such as Unix times or owners."""
 
 import argparse
 import os
@@ -18,14 +18,15 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
     parser.add_argument("--time", type=int, required=True, help="seconds since 1970, UTC")
-    parser.add_argument("files", nargs="+", help="files stored under their own names")
+    parser.add_argument("--folder", required=True, help="the folder in the archive that holds the files")
+    parser.add_argument("files", nargs="+", help="files stored under their own names in that folder")
     args = parser.parse_args()
 
     stamp = time.gmtime(max(args.time, ZIP_EPOCH))[:6]
     partial = args.out + ".part"
     with zipfile.ZipFile(partial, "w") as archive:
         for path in args.files:
-            entry = zipfile.ZipInfo(os.path.basename(path), date_time=stamp)
+            entry = zipfile.ZipInfo(args.folder + "/" + os.path.basename(path), date_time=stamp)
             entry.compress_type = zipfile.ZIP_DEFLATED
             entry.create_system = MS_DOS
             entry.external_attr = FILE_ATTRIBUTE_ARCHIVE

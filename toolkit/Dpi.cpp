@@ -1,5 +1,7 @@
 #include "Dpi.h"
 
+#include "Platform.h"
+
 #include <algorithm>
 
 namespace TorUtility {
@@ -11,11 +13,7 @@ namespace {
 template <typename Function>
 Function NewerUserFunction(const char* name)
 {
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    // GetProcAddress answers a function pointer of no particular type; going through void* is the
-    // conversion to the real type that both compilers take without a cast-function-type warning.
-    // NOLINTNEXTLINE(bugprone-casting-through-void)
-    return user ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user, name))) : nullptr;
+    return FunctionOf<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 }

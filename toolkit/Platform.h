@@ -19,4 +19,21 @@ struct PlatformCalls {
 
 extern PlatformCalls platform;
 
+// A function of a loaded library, by name, as the pointer type it has (none when the library or
+// the function is missing): the one place where what GetProcAddress answers is given its type.
+template <typename Function>
+Function FunctionOf(HMODULE module, const char* name)
+{
+    // GetProcAddress answers a function pointer of no particular type; going through void* is the
+    // conversion to the real type that both compilers take without a cast-function-type warning.
+    // NOLINTNEXTLINE(bugprone-casting-through-void)
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// From here on every library the process loads by name, its own and those the system's libraries
+// load for it, comes from the system folder, never from the program's folder, where anyone who
+// can put a file beside the program (a download folder) could plant a library of the same name.
+// The first thing the program does.
+void RestrictLibrarySearch();
+
 }

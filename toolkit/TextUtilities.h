@@ -22,7 +22,8 @@ std::string ReplaceAll(const std::string& text, const std::string& search, const
 
 std::string ToText(std::int64_t value);
 
-// Asks the desktop shell to "open" a file, program, web address or "mailto:" address.
+// Asks the desktop shell to "open" a file, program, web address or "mailto:" address, on behalf
+// of the main window.
 bool ShellOpen(const std::string& target);
 
 }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Mutation check: puts small faults into the toolkit and the game one at a time, rebuilds, runs
-# the tests that cover the faulty file and tells whether any of them failed. It is slow, so the
-# test command leaves it out; run it after changing tests or the code they guard.
+# Mutation check: puts small faults into the toolkit, the game and the installer one at a time,
+# rebuilds, runs the tests that cover the faulty file and tells whether any of them failed. It is
+# slow, so the test command leaves it out; run it after changing tests or the code they guard.
 #
 # The faults are listed in tools/mutations.txt, one a line, four fields separated by " ¦ "
-# (the broken bar, U+00A6, which no C++ source of the project contains; the check below makes
+# (the broken bar, U+00A6, which no source of the project contains; the check below makes
 # sure of that):
 #
 #   FILE[:N] ¦ EXACT TEXT ¦ REPLACEMENT ¦ BEHAVIOUR THE FAULT BREAKS
@@ -46,7 +46,7 @@ host="$TIREMOLA_BUILD/host"
 # Each test executable's time limit; a fault that makes a test hang is caught by it.
 test_timeout=${TIREMOLA_MUTATION_TIMEOUT:-150}
 
-if grep -rlF '¦' toolkit game >/dev/null; then
+if grep -rlF '¦' toolkit game packaging >/dev/null; then
   echo "The separator occurs in a source file: choose another." >&2
   exit 2
 fi
@@ -71,6 +71,8 @@ tests_for() {
       echo control_tests "$drawing" form_tests main_window_tests ;;
     toolkit/FormAbout.cpp | toolkit/ShellOpen.cpp) echo main_window_tests control_tests ;;
     toolkit/Dpi.cpp) echo dpi_tests_144 "$drawing" ;;
+    toolkit/Platform.cpp) echo planted_library main_window_tests ;;
+    game/Product.cpp | packaging/tiremola.nsi) echo installer ;;
     game/FormMainLayout.cpp | game/FormMainModel.cpp | game/FormMainHelp.cpp | game/FormMain.cpp)
       echo main_window_tests placement_tests match_tests ;;
     game/FormMainPlacement.cpp) echo placement_tests main_window_tests match_tests ;;
@@ -83,10 +85,16 @@ is_host_test() {
   [ "$1" = host_tests ] || [ "$1" = text_fuzz ]
 }
 
-# The executable a test runs: a test named after a scale (dpi_tests_144) runs its executable in
-# the prefix of that scale.
-target_of() {
-  [[ $1 =~ ^(.*)_[0-9]+$ ]] && echo "${BASH_REMATCH[1]}" || echo "$1"
+# The Windows build targets a test needs: a test executable is its own, and a test named after a
+# scale (dpi_tests_144) runs its executable in the prefix of that scale; the tests that a script
+# drives need the programs it runs.
+build_targets_for() {
+  case $1 in
+    installer) echo release_files ;;
+    planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 ;;
+    *_[0-9]*) echo "${1%_*}" ;;
+    *) echo "$1" ;;
+  esac
 }
 
 # Applies occurrence N of TEXT in FILE; answers 1 when the text is missing, 2 when it is there
@@ -178,7 +186,16 @@ while IFS= read -r line || [ -n "$line" ]; do
   host_targets=() windows_targets=()
   for t in "${tests[@]}"; do
     name=${t%%=*}
-    if is_host_test "$name"; then host_targets+=("$name"); else windows_targets+=("$(target_of "$name")"); fi
+# The Windows build targets a test needs: a test executable is its own, and a test named after a
+# scale (dpi_tests_144) runs its executable in the prefix of that scale; the tests that a script
+# drives need the programs it runs.
+build_targets_for() {
+  case $1 in
+    installer) echo release_files ;;
+    planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 ;;
+    *_[0-9]*) echo "${1%_*}" ;;
+    *) echo "$1" ;;
+  esac
   done
   built=1
   if [ "${#host_targets[@]}" -gt 0 ]; then

@@ -183,6 +183,7 @@ TEST_F(AboutBoxTest, LinksAreBlueLeftAlignedUnderAHandAndOpenThroughTheShell)
     const std::string shown = " " + std::to_string(SW_SHOW);
     EXPECT_EQ(seams.opened,
               (std::vector<std::string>{"open " + std::string(homePage) + shown, "open mailto:info@tiremola.test" + shown}));
+    EXPECT_EQ(seams.shellOwners, std::vector<HWND>(2, Game().handle)) << "the game's window, not the box, owns each request";
     EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
 }
 

@@ -31,6 +31,8 @@ struct Seams {
     std::vector<int> sounds;
     // What the shell was asked to open, as "verb target show-command", and what it answers.
     std::vector<std::string> opened;
+    // The window that owned each request.
+    std::vector<HWND> shellOwners;
     INT_PTR shellAnswer = 42;
     // The item texts of each popup shown, and the screen point it was shown at.
     std::vector<std::vector<std::string>> popups;
@@ -59,7 +61,8 @@ protected:
             seams.sounds.push_back(static_cast<int>(reinterpret_cast<std::uintptr_t>(sound)));
             return TRUE;
         };
-        TorUtility::platform.shellExecute = [](HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show) -> HINSTANCE {
+        TorUtility::platform.shellExecute = [](HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show) -> HINSTANCE {
+            seams.shellOwners.push_back(owner);
             seams.opened.push_back((verb ? TorUtility::ToNarrow(verb) : "(no verb)") + " " + TorUtility::ToNarrow(file) +
                                    " " + std::to_string(show));
             return reinterpret_cast<HINSTANCE>(seams.shellAnswer);

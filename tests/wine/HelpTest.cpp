@@ -178,6 +178,7 @@ TEST_F(HelpTest, GuideAndHomeOpenTheMakersPages)
     const std::string shown = std::string(" ").append(std::to_string(SW_SHOW));
     EXPECT_EQ(seams.opened, (std::vector<std::string>{"open http://www.tiremola.test/Tiremola.asp" + shown,
                                                       "open " + std::string(homePage) + shown}));
+    EXPECT_EQ(seams.shellOwners, std::vector<HWND>(2, Game().handle)) << "the game's window owns each request";
     EXPECT_TRUE(seams.boxes.empty());
 
     // The shell answers more than 32 when it succeeds and 32 or less when it fails.
