@@ -186,16 +186,12 @@ while IFS= read -r line || [ -n "$line" ]; do
   host_targets=() windows_targets=()
   for t in "${tests[@]}"; do
     name=${t%%=*}
-# The Windows build targets a test needs: a test executable is its own, and a test named after a
-# scale (dpi_tests_144) runs its executable in the prefix of that scale; the tests that a script
-# drives need the programs it runs.
-build_targets_for() {
-  case $1 in
-    installer) echo release_files ;;
-    planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 ;;
-    *_[0-9]*) echo "${1%_*}" ;;
-    *) echo "$1" ;;
-  esac
+    if is_host_test "$name"; then
+      host_targets+=("$name")
+    else
+      read -r -a needed <<<"$(build_targets_for "$name")"
+      windows_targets+=("${needed[@]}")
+    fi
   done
   built=1
   if [ "${#host_targets[@]}" -gt 0 ]; then
