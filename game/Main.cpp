@@ -1,12 +1,8 @@
 #include "FormMain.h"
-#include "Product.h"
 
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    auto* form = new MyGame::FormMain(instance, std::string(MyGame::productName) + " " + MyGame::copyrightNotice);
-    TorUtility::RunMessageLoop(form);
-    delete form;
-    return 0;
+    return MyGame::RunGame(instance);
 }

@@ -152,6 +152,9 @@ protected:
     void TakeNextId();
     // Sends font to the window right after creation.
     void ApplyFont();
+    // Registers windowClass. A class the platform refuses never owns the brush made for it, so
+    // that brush is deleted here.
+    void RegisterWindowClass();
 
 private:
     template <typename T>
