@@ -163,6 +163,7 @@ protected:
         answered.clear();
         standIns.clear();
         waitingFor.clear();
+        fixtureBox = TorUtility::platform.messageBox;
     }
 
     // The game's boxes from now on.
@@ -193,8 +194,13 @@ protected:
         if (prober)
             DestroyWindow(prober);
         prober = nullptr;
+        // No real box may wait for an answer once the test is over.
+        TorUtility::platform.messageBox = fixtureBox;
         GameTest::TearDown();
     }
+
+private:
+    decltype(TorUtility::PlatformCalls::messageBox) fixtureBox = nullptr;
 };
 
 // The player asks to leave through "&Esci" on the menu or through the "Chiudi" button.
