@@ -69,12 +69,8 @@ void Free(void* block)
 
 }
 
+// The library's other forms of new and delete come down to these.
 void* operator new(std::size_t size)
-{
-    return Allocate(size);
-}
-
-void* operator new[](std::size_t size)
 {
     return Allocate(size);
 }
@@ -84,17 +80,7 @@ void operator delete(void* block) noexcept
     Free(block);
 }
 
-void operator delete[](void* block) noexcept
-{
-    Free(block);
-}
-
 void operator delete(void* block, std::size_t) noexcept
-{
-    Free(block);
-}
-
-void operator delete[](void* block, std::size_t) noexcept
 {
     Free(block);
 }
