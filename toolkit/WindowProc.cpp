@@ -308,10 +308,9 @@ Outcome ControlColour(const Message& m)
 Outcome MouseMove(const Message& m)
 {
     const Point p = MousePoint(m.lParam);
-    HWND tracked = m.element->handle;
     m.element->OnMouseMove(p.x, p.y);
     if (!mouseTracking) {
-        TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, tracked, HOVER_DEFAULT};
+        TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, m.window, HOVER_DEFAULT};
         mouseTracking = TrackMouseEvent(&tracking) != FALSE;
     }
     return defaultProcessing;
