@@ -7,6 +7,8 @@
 #include "Image.h"
 #include "Menu.h"
 #include "Palette.h"
+#include "Platform.h"
+#include "Product.h"
 #include "TextBox.h"
 #include "Timer.h"
 #include "resource.h"
@@ -56,6 +58,8 @@ FormMain::~FormMain()
     delete tickTimer;
     tickTimer = nullptr;
     if (created && !destroyed) {
+        // The window goes whatever the player would answer, so nobody is asked.
+        onClosing = nullptr;
         SendMessageW(handle, WM_CLOSE, 0, 0);
         // The window goes now, while every element it routes messages to still exists.
         // cppcheck-suppress knownConditionTrueFalse ; WM_CLOSE runs the window procedure, which may destroy the window
@@ -183,6 +187,18 @@ void FormMain::TickAdaptor(Timer* timer)
 {
     if (auto* form = HostingForm<FormMain>(timer))
         form->OnTick();
+}
+
+int RunGame(HINSTANCE moduleInstance)
+{
+    const auto form = std::make_unique<FormMain>(moduleInstance, std::string(productName) + " " + copyrightNotice);
+    if (!IsWindow(form->handle)) {
+        platform.messageBox(nullptr, "Impossibile aprire la finestra del gioco.", productName,
+                            MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        return 1;
+    }
+    RunMessageLoop(form.get());
+    return 0;
 }
 
 }

@@ -108,7 +108,7 @@ public:
     bool playing = false;
     bool matchOver = false;
     bool playerTurn = false;
-    // "Vuoi realmente uscire?" is being asked; the game window takes no input meanwhile.
+    // "Vuoi realmente uscire?" is being asked; a second close request meanwhile is refused.
     bool exitQuestionOpen = false;
     Position lastHit = NoPosition;
     std::deque<Position> earlierHits;
@@ -146,6 +146,7 @@ public:
     TorUtility::FormAbout* aboutBox = nullptr;
 
 private:
+    int ShowBox(const std::string& text, const std::string& caption, UINT type);
     // Every handler that changes the game holds the ticks while it works.
     void PauseTicks();
     void ResumeTicks();
@@ -168,5 +169,10 @@ private:
     static void MenuAdaptor(TorUtility::GUIElement* element);
     static void TickAdaptor(TorUtility::Timer* timer);
 };
+
+// The program: the game's window, its messages until it is closed, and the exit code, which is 0,
+// or 1 when the window could not be made (the player is told so, and no message loop waits for a
+// window that does not exist).
+int RunGame(HINSTANCE moduleInstance);
 
 }

@@ -40,19 +40,24 @@ void FormMain::ResumeTicks()
         tickTimer->Start();
 }
 
+// Owned by the game window, so that the box stays in front of it; the game takes no input until
+// the box is answered.
+int FormMain::ShowBox(const std::string& text, const std::string& caption, UINT type)
+{
+    Hold();
+    const int answer = platform.messageBox(handle, text.c_str(), caption.c_str(), type);
+    Release();
+    return answer;
+}
+
 void FormMain::ShowMessage(const std::string& message, const std::string& caption)
 {
-    platform.messageBox(handle, message.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
-    // A box enables its owner as it closes; while the exit question is open the game stays shut.
-    if (exitQuestionOpen)
-        SetEnabled(false);
+    ShowBox(message, caption, MB_OK | MB_TASKMODAL);
 }
 
 bool FormMain::AskYesNo(const std::string& question, const std::string& caption)
 {
-    // Owned by the game window, so that the question stays in front of it.
-    return platform.messageBox(handle, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) ==
-           IDYES;
+    return ShowBox(question, caption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
 void FormMain::PlayGameSound(int resourceId)
@@ -173,17 +178,13 @@ bool FormMain::ConfirmClose()
     UnregisterHotKeys();
     HWND focus = GetFocus();
     exitQuestionOpen = true;
-    SetEnabled(false);
     const bool leave = AskYesNo("Vuoi realmente uscire?", "Uscita");
     exitQuestionOpen = false;
-    SetEnabled(true);
     if (!leave) {
         RegisterHotKeys();
-        // The question took the activation and, closing over a disabled window, gave it to
-        // nobody: the game takes it back, with the focus where it was.
-        SetForegroundWindow(handle);
-        SetActiveWindow(handle);
-        if (focus && IsChild(handle, focus))
+        // The box still open over the game, or else the game, is in front again; once the game
+        // takes input, the focus goes back where it was.
+        if (focus && IsChild(handle, focus) && IsWindowEnabled(handle))
             SetFocus(focus);
         return false;
     }

@@ -8,8 +8,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     TorUtility::RestrictLibrarySearch();
     MyGame::AnnounceRunning();
-    auto* form = new MyGame::FormMain(instance, std::string(MyGame::productName) + " " + MyGame::copyrightNotice);
-    TorUtility::RunMessageLoop(form);
-    delete form;
-    return 0;
+    return MyGame::RunGame(instance);
 }

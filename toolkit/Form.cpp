@@ -17,6 +17,34 @@ namespace {
 constexpr DWORD captionedStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX;
 constexpr DWORD modalFrameBit = 0x80;
 
+// The topmost window on the screen that `owner` owns: a box open over it.
+HWND BoxOver(HWND owner)
+{
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            if (GetWindow(window, GW_OWNER) != wanted->owner || !IsWindowVisible(window))
+                return TRUE;
+            wanted->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A main window that is gone, or was never made, ends the message loop as its destruction
+// would, also when nothing posts the quit message.
+void QuitWithoutMainWindow(const Form* mainForm)
+{
+    if (mainForm && !IsWindow(mainForm->handle))
+        PostQuitMessage(0);
+}
+
 }
 
 Form::Form(HINSTANCE moduleInstance) : Form(moduleInstance, false)
@@ -115,7 +143,7 @@ void Form::Create()
     windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
                                                 : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
     windowClass.lpszClassName = className.c_str();
-    RegisterClassW(&windowClass);
+    RegisterWindowClass();
 
     const DWORD style = showLater ? WindowStyle() & ~WS_VISIBLE : WindowStyle();
     const RECT device = DeviceRect();
@@ -234,10 +262,41 @@ void Form::UnregisterHotKeys()
         UnregisterHotKey(handle, static_cast<int>(n));
 }
 
+void Form::Hold()
+{
+    ++boxesOpen;
+    ApplyInputRule();
+}
+
+void Form::Release()
+{
+    if (boxesOpen > 0)
+        --boxesOpen;
+    ApplyInputRule();
+    if (!created || destroyed)
+        return;
+    // The box that closed hands the activation to this window, shut or not: the box still open
+    // comes to the front, a message box before the about box it opened over.
+    HWND front = boxesOpen > 0 ? BoxOver(handle) : static_cast<HWND>(handle);
+    if (!front && companion && companion->created)
+        front = companion->handle;
+    if (front) {
+        SetForegroundWindow(front);
+        SetActiveWindow(front);
+    }
+}
+
+void Form::ApplyInputRule()
+{
+    if (created && !destroyed)
+        EnableWindow(handle, enabled && boxesOpen == 0);
+}
+
 void RunMessageLoop(Form* mainForm)
 {
     MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    for (QuitWithoutMainWindow(mainForm); GetMessageW(&message, nullptr, 0, 0) > 0;
+         QuitWithoutMainWindow(mainForm)) {
         if (mainForm && mainForm->dialogFrame && IsDialogMessageW(mainForm->handle, &message))
             continue;
         TranslateMessage(&message);

@@ -39,6 +39,15 @@ public:
     void Show();
     void RegisterHotKeys();
     void UnregisterHotKeys();
+    // A box the player must answer first (a message box, a question, an about box) opens over
+    // the window, and closes again. While any is open the window takes no input, and once one
+    // closes, the one still open, or else the window itself, comes to the front.
+    void Hold();
+    void Release();
+    // The one rule for the window's input: none while a box is open over it, whoever enables it
+    // meanwhile (the platform's dialog manager enables a box's owner as the box ends, also an
+    // owner that another box still keeps shut); otherwise as the form's own enabled flag says.
+    void ApplyInputRule();
 
     // The style bits the toolkit asks for; the platform may add its own.
     DWORD WindowStyle() const;
@@ -61,6 +70,8 @@ public:
     // The scale of the monitor the window is on: the system's until the window exists, then the
     // window's, and the new one each time the window moves to a monitor of another scale.
     UINT dpi;
+    // Boxes open over the window, each between its Hold and its Release.
+    std::int32_t boxesOpen = 0;
 
 private:
     void ReleaseClass();

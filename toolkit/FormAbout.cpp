@@ -41,7 +41,7 @@ FormAbout::FormAbout(Form* opener)
     onKeyDown = PassKeyToForm<FormAbout, &FormAbout::OnAboutKeyDown>;
     onKeyUp = PassKeyToForm<FormAbout, &FormAbout::OnAboutKeyUp>;
     if (caller) {
-        caller->SetEnabled(false);
+        caller->Hold();
         caller->companion = this;
         holdsCaller = true;
     }
@@ -157,7 +157,7 @@ void FormAbout::ReleaseCaller()
     holdsCaller = false;
     if (caller->companion == this)
         caller->companion = nullptr;
-    caller->SetEnabled(true);
+    caller->Release();
 }
 
 void FormAbout::OnAboutResized()

@@ -350,6 +350,15 @@ void GUIElement::ApplyFont()
         SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font->GetFont(Dpi())), TRUE);
 }
 
+void GUIElement::RegisterWindowClass()
+{
+    if (RegisterClassW(&windowClass))
+        return;
+    if (windowClass.hbrBackground != GetSysColorBrush(COLOR_BTNFACE))
+        Unmake(windowClass.hbrBackground);
+    windowClass.hbrBackground = nullptr;
+}
+
 void GUIElement::TakeNextId()
 {
     id = ++idCounter;

@@ -163,6 +163,9 @@ protected:
     void ApplyFont();
     // The stored position and size in the device pixels of the element's scale.
     RECT DeviceRect() const;
+    // Registers windowClass. A class the platform refuses never owns the brush made for it, so
+    // that brush is deleted here.
+    void RegisterWindowClass();
 
 private:
     template <typename T>

@@ -72,7 +72,7 @@ void PanelChildren::Create()
     windowClass.hbrBackground = backColor == -1 ? GetSysColorBrush(COLOR_BTNFACE)
                                                 : Made(CreateSolidBrush(static_cast<COLORREF>(backColor)));
     windowClass.lpszClassName = className.c_str();
-    RegisterClassW(&windowClass);
+    RegisterWindowClass();
 
     DWORD extendedStyle = floating ? WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW : 0;
     if (border && !plainBorder)

@@ -1,5 +1,6 @@
 #include "TextUtilities.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -43,11 +44,13 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 
 namespace {
 
-// A replacement at least as long as the search text can feed the loop for ever ("ab" by "bbaa"
-// grows without end), and whether a given loop ends cannot be told in advance. Such a loop is
-// given up once the lengths of the text at each of its steps add up to more than this: a few
-// milliseconds of work, far beyond anything the program itself asks for.
-constexpr std::size_t workBound = std::size_t{1} << 20;
+// A loop that keeps feeding on its own output, each occurrence taking in text that a replacement
+// wrote, may never end ("ab" by "bbaa" grows without end), and whether it will cannot be told in
+// advance. Such a run of steps is given up once its replacements have written more than this many
+// characters, a few milliseconds of work. A step whose occurrence is all original text ends the
+// run; the text holds only so many of those, so a loop that never ends is always stopped, while
+// the work on the original text, however long, is never counted.
+constexpr std::size_t feedingBound = std::size_t{1} << 16;
 
 }
 
@@ -57,18 +60,36 @@ std::string ReplaceAll(const std::string& text, const std::string& search, const
         return text;
     // A shorter replacement shrinks the text at every step, so that loop always ends.
     const bool bounded = replacement.size() >= search.size();
-    std::size_t work = 0;
-    std::string result = text;
-    // Every pass looks again from the start; nothing before the last replacement can have
-    // changed except where the search text overlaps the replacement, so the search resumes there.
-    for (std::size_t found = result.find(search); found != std::string::npos;
-         found = result.find(search, found >= search.size() - 1 ? found - (search.size() - 1) : 0)) {
-        work += result.size();
-        if (bounded && work > workBound)
+    // The text is `done` followed by `pending`, which is kept last character first so that a
+    // replacement goes in front of it cheaply. `done` holds no occurrence, so the first one to end
+    // where `done` ends is the leftmost of the whole text, the one each pass of the loop replaces;
+    // its replacement goes back in front of `pending`, to be read again after the text before it.
+    std::string done;
+    std::string pending(text.rbegin(), text.rend());
+    const std::string reversedReplacement(replacement.rbegin(), replacement.rend());
+    // The bottom `original` characters of `pending` are what is left of the text, the ones above
+    // them were written by replacements; in `done`, written text ends before `writtenEnd`.
+    std::size_t original = text.size();
+    std::size_t writtenEnd = 0;
+    std::size_t runWritten = 0;
+    while (!pending.empty()) {
+        if (pending.size() > original)
+            writtenEnd = done.size() + 1;
+        else
+            --original;
+        done.push_back(pending.back());
+        pending.pop_back();
+        if (!done.ends_with(search))
+            continue;
+        const std::size_t found = done.size() - search.size();
+        runWritten = writtenEnd > found ? runWritten + replacement.size() : 0;
+        if (bounded && runWritten > feedingBound)
             return text;
-        result.replace(found, search.size(), replacement);
+        done.resize(found);
+        writtenEnd = std::min(writtenEnd, found);
+        pending += reversedReplacement;
     }
-    return result;
+    return done;
 }
 
 std::string ToText(std::int64_t value)

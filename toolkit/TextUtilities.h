@@ -17,7 +17,7 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 // Replaces every occurrence, rescanning from the start after each replacement, so text made by a
 // replacement is searched again ("aaa" with "aa" -> "a" gives "a"). Arguments with which that
 // could go on for ever leave the text unchanged: an empty search text, a replacement containing
-// it, and a loop that has not ended within a bound on its work (see the definition).
+// it, and a loop that keeps feeding on its own output beyond a bound (see the definition).
 std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement);
 
 std::string ToText(std::int64_t value);

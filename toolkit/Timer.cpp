@@ -30,9 +30,11 @@ void Timer::Start()
     if (running)
         return;
     Create();
-    SetTimer(parent ? static_cast<HWND>(parent->handle) : nullptr, static_cast<UINT_PTR>(id),
-             static_cast<UINT>(interval), nullptr);
-    running = true;
+    // Running means the platform timer exists, so a Start that failed is tried again by the next.
+    // Without a host window the platform would make a timer of the thread's, under a number of
+    // its own choosing that Stop could not name.
+    HWND host = parent ? static_cast<HWND>(parent->handle) : nullptr;
+    running = host && SetTimer(host, static_cast<UINT_PTR>(id), static_cast<UINT>(interval), nullptr) != 0;
 }
 
 void Timer::Stop()

@@ -28,7 +28,10 @@ HWND validatedWindow = nullptr;
 
 namespace {
 
-// A message as it reached the procedure, with the element that owns its window (or none).
+// A message as it reached the procedure, with the element that owns its window (or none). A
+// handler may delete that element (a press may replace the very box it was made in), so no route
+// reads the element after a call that raises one of its events: what it needs later is taken
+// before, or the element is looked up again by its window.
 struct Message {
     HWND window;
     UINT id;
@@ -159,9 +162,19 @@ Outcome Activate(const Message& m)
 Outcome Paint(const Message& m)
 {
     validatedWindow = nullptr;
+    const bool ownClass = !m.element->previousProc;
     m.element->OnPaint();
-    if (!m.element->previousProc && validatedWindow == m.window)
+    if (ownClass && validatedWindow == m.window)
         return 0;
+    return defaultProcessing;
+}
+
+// The platform's dialog manager enables a box's owner as the box ends, whatever state it found:
+// a form with a box still open over it is shut again.
+Outcome Enable(const Message& m)
+{
+    if (auto* form = dynamic_cast<Form*>(m.element); form && m.wParam)
+        form->ApplyInputRule();
     return defaultProcessing;
 }
 
@@ -235,9 +248,14 @@ void MoveFocusOnTab(const Message& m)
 
 Outcome KeyDown(const Message& m)
 {
-    if (m.wParam == VK_TAB)
+    GUIElement* element = m.element;
+    if (m.wParam == VK_TAB) {
         MoveFocusOnTab(m);
-    m.element->OnKeyDown(static_cast<std::int32_t>(m.wParam));
+        // Moving the focus runs the focus handlers, which may have deleted the element.
+        element = ElementOfWindow(m.window);
+    }
+    if (element)
+        element->OnKeyDown(static_cast<std::int32_t>(m.wParam));
     return defaultProcessing;
 }
 
@@ -264,10 +282,12 @@ Outcome Command(const Message& m)
     return defaultProcessing;
 }
 
+// Only a running timer ticks: a WM_TIMER that anyone may send for a stopped one, also inside a
+// handler that stopped it while it works, is not its tick.
 Outcome TimerTick(const Message& m)
 {
     auto* timer = dynamic_cast<Timer*>(FindById(static_cast<std::int32_t>(m.wParam)));
-    if (timer && timer->onTick)
+    if (timer && timer->onTick && timer->running)
         timer->onTick(timer);
     return defaultProcessing;
 }
@@ -297,7 +317,7 @@ Outcome MouseMove(const Message& m)
     const Point p = MousePoint(m);
     m.element->OnMouseMove(p.x, p.y);
     if (!mouseTracking) {
-        TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, m.element->handle, HOVER_DEFAULT};
+        TRACKMOUSEEVENT tracking{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, m.window, HOVER_DEFAULT};
         mouseTracking = TrackMouseEvent(&tracking) != FALSE;
     }
     return defaultProcessing;
@@ -307,7 +327,7 @@ Outcome LeftButtonDown(const Message& m)
 {
     const Point p = MousePoint(m);
     m.element->OnLeftDown(p.x, p.y);
-    lastPanel = dynamic_cast<PanelChildren*>(m.element);
+    lastPanel = dynamic_cast<PanelChildren*>(ElementOfWindow(m.window));
     return defaultProcessing;
 }
 
@@ -316,8 +336,11 @@ Outcome LeftButtonDown(const Message& m)
 Outcome LeftDoubleClick(const Message& m)
 {
     const Point p = MousePoint(m);
+    const bool button = dynamic_cast<Button*>(m.element) != nullptr;
+    // The route runs only with an element: a cast that fails says nothing about the pointer.
+    // NOLINTNEXTLINE(clang-analyzer-core.CallAndMessage)
     m.element->OnLeftDoubleClick(p.x, p.y);
-    return dynamic_cast<Button*>(m.element) ? Outcome{0} : defaultProcessing;
+    return button ? Outcome{0} : defaultProcessing;
 }
 
 Outcome MouseWheel(const Message& m)
@@ -391,6 +414,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_ACTIVATE, Activate, true},
     {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
     {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
+    {WM_ENABLE, Enable, true},
     {WM_PAINT, Paint, true},
     {WM_CLOSE, Close, true},
     {WM_SHOWWINDOW, ShowWindowMessage, true},

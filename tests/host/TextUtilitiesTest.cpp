@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <random>
@@ -105,6 +106,43 @@ TEST(ReplaceAll, GivesThePlainLoopsResultWheneverTheLoopEnds)
     // Every argument set of the alphabet was tried, and the bound above left out only the
     // loops that never end.
     EXPECT_EQ(ending, 42066);
+}
+
+std::string Repeated(const std::string& piece, std::size_t times)
+{
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// However long the text, a loop that ends gives its own result: only a run of steps that feeds on
+// what the replacements wrote counts towards the bound, not the work on the text itself.
+TEST(ReplaceAll, LongTextsGiveTheLoopsResultToo)
+{
+    std::string semicolons(100000, 'a');
+    for (std::size_t at = 0; at < semicolons.size(); at += 9000)
+        semicolons[at] = ';';
+    std::string commas = semicolons;
+    std::replace(commas.begin(), commas.end(), ';', ',');
+    const std::string megabyte(std::size_t{1} << 20, '.');
+    const struct {
+        std::string text, search, replacement, result;
+    } cases[] = {
+        {std::string(1100, '-'), "-", "+", std::string(1100, '+')},
+        {std::string(1000, 'x'), "x", "yy", std::string(2000, 'y')},
+        {semicolons, ";", ",", commas},
+        {megabyte + "-" + megabyte, "-", "+", megabyte + "+" + megabyte},
+        {std::string(std::size_t{1} << 20, 'x'), "x", "yy", std::string(std::size_t{2} << 20, 'y')},
+        // Each "x" walks past the "y"s after it, each step feeding on the one before, but every
+        // walk is short: 600,000 replacements in all, in 200,000 runs of three.
+        {Repeated("xyyy.", 200000), "xy", "yyx", Repeated("yyyyyyx.", 200000)},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(ReplaceAll(c.text, c.search, c.replacement) == c.result)
+            << c.text.size() << " characters, \"" << c.search << "\" -> \"" << c.replacement << "\"";
+    // A loop that never ends is stopped however long the text it starts in.
+    EXPECT_TRUE(ReplaceAll(megabyte + "aab", "ab", "bbaa") == megabyte + "aab");
 }
 
 TEST(ReplaceAll, ArgumentsThatCouldNeverFinishLeaveTheTextAlone)

@@ -1,6 +1,7 @@
 #include "GameFixture.h"
 
 #include "FormAbout.h"
+#include "FreedMemoryGuard.h"
 #include "Image.h"
 #include "Label.h"
 #include "PanelChildren.h"
@@ -59,6 +60,20 @@ int OpenAboutWindows()
         },
         reinterpret_cast<LPARAM>(&count));
     return count;
+}
+
+// The shell, opening a link, runs a message loop of its own (as its dialogs do), in which the
+// player presses "OK" and then "Info": the about box is closed, then deleted and replaced, links
+// and all, while the press on its link is still being handled.
+HINSTANCE WINAPI ShellPressingOkThenInfo(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show)
+{
+    seams.opened.push_back(TorUtility::ToNarrow(verb) + " " + TorUtility::ToNarrow(file) + " " + std::to_string(show));
+    auto* game = dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
+    PostMessageW(game->aboutBox->okButton->handle, BM_CLICK, 0, 0);
+    PostMessageW(game->handle, WM_COMMAND, MAKEWPARAM(game->infoButton->id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(static_cast<HWND>(game->infoButton->handle)));
+    PumpMessages();
+    return reinterpret_cast<HINSTANCE>(INT_PTR{42});
 }
 
 class AboutBoxTest : public GameTest::GameTest {
@@ -185,6 +200,28 @@ TEST_F(AboutBoxTest, LinksAreBlueLeftAlignedUnderAHandAndOpenThroughTheShell)
               (std::vector<std::string>{"open " + std::string(homePage) + shown, "open mailto:info@tiremola.test" + shown}));
     EXPECT_EQ(seams.shellOwners, std::vector<HWND>(2, Game().handle)) << "the game's window, not the box, owns each request";
     EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
+}
+
+// Nothing touches the link once its press handler has let the box be deleted. Every block made
+// from the box's opening on is guarded, so that a read of a freed one is caught instead of
+// passing by luck on memory nobody has reused yet.
+TEST_F(AboutBoxTest, LinkDeletedWhileItsPressIsHandledIsNotTouchedAfterwards)
+{
+    FreedMemoryGuard::Start();
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    const FormAbout* first = Game().aboutBox;
+    const TorUtility::PanelChildren* link = About().mailLink;
+    HWND linkWindow = About().mailLink->handle;
+    TorUtility::platform.shellExecute = ShellPressingOkThenInfo;
+
+    SendMessageW(linkWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    FreedMemoryGuard::Stop();
+    EXPECT_EQ(FreedMemoryGuard::Touches(), 0u) << "freed memory was read or written";
+    EXPECT_EQ(seams.opened, (std::vector<std::string>{"open mailto:info@tiremola.test " + std::to_string(SW_SHOW)}));
+    EXPECT_NE(Game().aboutBox, first);
+    EXPECT_TRUE(IsOpen());
+    EXPECT_NE(TorUtility::lastPanel, link) << "the wheel would turn a panel that is gone";
 }
 
 TEST_F(AboutBoxTest, MailAddressTurnsEachWebPrefixIntoInfoAt)

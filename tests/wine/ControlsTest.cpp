@@ -141,15 +141,40 @@ TEST_F(TimerTest, DestroyedTimerLeavesNoPlatformTimerBehind)
     EXPECT_FALSE(KillTimer(form->handle, identifier));
 }
 
-TEST_F(TimerTest, TickForAnIdentifierThatIsNoTimerIsIgnored)
+// Anyone may send WM_TIMER: only one for a timer that runs is its tick.
+TEST_F(TimerTest, TickForAnIdentifierThatIsNoRunningTimerIsIgnored)
 {
     Button button(form.get(), "b");
     button.Create();
+    timer->interval = 60000;
     timer->Create();
-    SendMessageW(form->handle, WM_TIMER, static_cast<WPARAM>(button.id), 0);
-    SendMessageW(form->handle, WM_TIMER, 5000, 0);
-    SendMessageW(form->handle, WM_TIMER, static_cast<WPARAM>(timer->id), 0);
+    const auto tick = [this](WPARAM identifier) { SendMessageW(form->handle, WM_TIMER, identifier, 0); };
+    tick(static_cast<WPARAM>(timer->id));
+    timer->Start();
+    tick(static_cast<WPARAM>(button.id));
+    tick(5000);
+    tick(static_cast<WPARAM>(timer->id));
+    timer->Stop();
+    tick(static_cast<WPARAM>(timer->id));
     EXPECT_TRUE(log.Matches({"tick " + std::to_string(timer->id)}));
+}
+
+// A timer the platform could not arm does not run, so the next Start tries again.
+TEST_F(TimerTest, TimerThatCouldNotBeArmedIsNotRunningAndStartsOnTheNextTry)
+{
+    Form neverShown(GetModuleHandleW(nullptr));
+    Form gone(GetModuleHandleW(nullptr));
+    gone.Create();
+    DestroyWindow(gone.handle);
+    for (Form* host : {&neverShown, &gone}) {
+        timer->parent = host;
+        timer->Start();
+        EXPECT_FALSE(timer->running) << (host == &gone ? "a window that is gone" : "no window");
+    }
+    timer->parent = form.get();
+    timer->Start();
+    EXPECT_TRUE(timer->running);
+    EXPECT_TRUE(TicksArrive(1, 2000));
 }
 
 // A 24-bit bitmap file in the temporary folder, removed when the test is done with it.

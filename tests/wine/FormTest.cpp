@@ -69,6 +69,30 @@ TEST_F(FormTest, ClassBrushIsButtonFaceWithoutColourAndSolidWithOne)
     EXPECT_EQ(description.lbColor, RGB(153, 204, 255));
 }
 
+// A class whose name is taken already cannot be registered, and never owns the brush made for it:
+// the brush goes at once instead of being left behind.
+TEST_F(FormTest, ClassRefusedByThePlatformLeavesNoBrushBehind)
+{
+    const std::wstring formClass = L"Window" + std::to_wstring(idCounter);
+    const std::wstring panelClass = L"PanelChildren" + std::to_wstring(idCounter + 1);
+    for (const std::wstring& name : {formClass, panelClass}) {
+        WNDCLASSW taken{};
+        taken.lpfnWndProc = DefWindowProcW;
+        taken.hInstance = GetModuleHandleW(nullptr);
+        taken.lpszClassName = name.c_str();
+        ASSERT_TRUE(RegisterClassW(&taken));
+    }
+    const std::int64_t before = TestSupport::OutstandingGdiObjects();
+    auto refused = NewForm();
+    refused->SetBackColor(RGB(153, 204, 255));
+    refused->Create();
+    PanelChildren panel(refused.get());
+    panel.SetBackColor(RGB(255, 0, 0));
+    panel.Create();
+    EXPECT_EQ(ClassNameOf(panel.handle), panelClass);
+    EXPECT_EQ(TestSupport::OutstandingGdiObjects(), before);
+}
+
 struct StyleCase {
     const char* name;
     bool dialogFrame, topmost, minimizeBox, resizable, captioned, modalFrameStyle;

@@ -1,6 +1,11 @@
 #include "GameFixture.h"
 
+#include "FormAbout.h"
 #include "Product.h"
+
+#include <functional>
+#include <map>
+#include <set>
 
 using namespace MyGame;
 using GameTest::seams;
@@ -29,19 +34,103 @@ int WINAPI ProbingMessageBox(HWND, LPCSTR, LPCSTR, UINT)
     return IDNO;
 }
 
-// The real question, answered "No" by the test as soon as it is on the screen.
-void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD)
+// The game's message boxes are either the platform's own, answered by the test once they are on
+// the screen, or stand-ins that act as Windows' dialog manager does: a box shuts its owner while
+// it is open and enables it as it closes, whatever state it found the owner in.
+enum class Boxes { standIn, real };
+
+void PrintTo(Boxes kind, std::ostream* out)
 {
-    if (HWND box = FindWindowW(nullptr, L"Uscita")) {
-        KillTimer(nullptr, timer);
-        PostMessageW(box, WM_COMMAND, IDNO, 0);
-    }
+    *out << (kind == Boxes::real ? "real boxes" : "stand-in boxes");
 }
 
-int WINAPI RealBoxAnsweredNo(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+// What the player does while the box of a caption is up, and then answers.
+struct Turn {
+    std::function<void()> meanwhile;
+    int answer;
+};
+
+Boxes boxes = Boxes::standIn;
+std::map<std::string, Turn> turns;
+std::set<std::string> answered;
+// The stand-ins open, and the timers waiting for real boxes to show, by caption.
+std::map<std::string, HWND> standIns;
+std::map<UINT_PTR, std::string> waitingFor;
+
+FormMain& TheGame()
 {
-    log.Record(caption);
-    SetTimer(nullptr, 0, 50, AnswerNo);
+    return *dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
+}
+
+std::string InputState()
+{
+    return IsWindowEnabled(TheGame().handle) ? "game takes input" : "game shut";
+}
+
+std::string Front()
+{
+    HWND active = GetActiveWindow();
+    if (active == TheGame().handle)
+        return "game";
+    if (TheGame().aboutBox && active == TheGame().aboutBox->handle)
+        return "about box";
+    char caption[64] = {};
+    GetWindowTextA(active, caption, 64);
+    return caption;
+}
+
+void After(const std::string& caption)
+{
+    log.Record("after " + caption + ": " + InputState() + ", " + Front() + " in front");
+}
+
+// The player answers the box of this caption.
+void Answer(const std::string& caption)
+{
+    answered.insert(caption);
+    if (boxes == Boxes::real) {
+        SendMessageA(FindWindowA(nullptr, caption.c_str()), WM_COMMAND, static_cast<WPARAM>(turns[caption].answer), 0);
+        return;
+    }
+    HWND box = standIns[caption];
+    EnableWindow(GetWindow(box, GW_OWNER), TRUE);
+    DestroyWindow(box);
+}
+
+void Shown(const std::string& caption)
+{
+    answered.erase(caption);
+    log.Record(caption + ": " + InputState());
+    if (turns[caption].meanwhile)
+        turns[caption].meanwhile();
+    if (!answered.contains(caption))
+        Answer(caption);
+}
+
+int WINAPI StandInBox(HWND owner, LPCSTR, LPCSTR caption, UINT)
+{
+    HWND box = CreateWindowExA(WS_EX_DLGMODALFRAME, "static", caption, WS_POPUP | WS_CAPTION | WS_VISIBLE, 300, 300,
+                               200, 100, owner, nullptr, nullptr, nullptr);
+    EnableWindow(owner, FALSE);
+    SetActiveWindow(box);
+    standIns[caption] = box;
+    Shown(caption);
+    return turns[caption].answer;
+}
+
+void CALLBACK ShowWhenUp(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const std::string caption = waitingFor[timer];
+    HWND box = FindWindowA(nullptr, caption.c_str());
+    if (!box || !IsWindowVisible(box))
+        return;
+    KillTimer(nullptr, timer);
+    Shown(caption);
+}
+
+int WINAPI RealBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    waitingFor[SetTimer(nullptr, 0, 50, ShowWhenUp)] = caption;
     return MessageBoxA(owner, text, caption, type);
 }
 
@@ -70,6 +159,34 @@ protected:
     {
         GameTest::SetUp();
         log.Clear();
+        turns.clear();
+        answered.clear();
+        standIns.clear();
+        waitingFor.clear();
+        fixtureBox = TorUtility::platform.messageBox;
+    }
+
+    // The game's boxes from now on.
+    static void UseBoxes(Boxes kind)
+    {
+        boxes = kind;
+        TorUtility::platform.messageBox = kind == Boxes::real ? RealBox : StandInBox;
+    }
+
+    // A match in which the computer's next action hits the last of the player's ship cells.
+    void LossDueAtTheNextAction()
+    {
+        PlaceFleet();
+        Click(Game().startButton);
+        Game().playerGrid.fill(0);
+        Game().playerGrid[0] = 1;
+        Game().playerCellsLeft = 1;
+        Game().playerTurn = false;
+        aimPending = true;
+        aimIsHit = true;
+        aimColumn = 0;
+        aimRow = 0;
+        tickCount = 0;
     }
 
     void TearDown() override
@@ -77,8 +194,13 @@ protected:
         if (prober)
             DestroyWindow(prober);
         prober = nullptr;
+        // No real box may wait for an answer once the test is over.
+        TorUtility::platform.messageBox = fixtureBox;
         GameTest::TearDown();
     }
+
+private:
+    decltype(TorUtility::PlatformCalls::messageBox) fixtureBox = nullptr;
 };
 
 // The player asks to leave through "&Esci" on the menu or through the "Chiudi" button.
@@ -145,11 +267,12 @@ TEST_P(LeavingTest, AfterNoTheGameIsActiveAgainWithTheFocusWhereItWas)
     Game().startButton->Focus();
     TestSupport::PumpMessages();
     ASSERT_EQ(GetFocus(), Game().startButton->handle);
-    TorUtility::platform.messageBox = RealBoxAnsweredNo;
+    UseBoxes(Boxes::real);
+    turns["Uscita"] = {nullptr, IDNO};
 
     AskToLeave();
     TestSupport::PumpMessages();
-    EXPECT_TRUE(log.Matches({"Uscita"}));
+    EXPECT_TRUE(log.Matches({"Uscita: game shut"}));
     EXPECT_TRUE(IsWindowEnabled(Game().handle));
     EXPECT_EQ(GetForegroundWindow(), Game().handle);
     EXPECT_EQ(GetActiveWindow(), Game().handle);
@@ -169,6 +292,103 @@ TEST_P(LeavingTest, TheQuestionStaysInFrontOfAShutGameAndIsNeverAskedTwice)
 INSTANTIATE_TEST_SUITE_P(, LeavingTest, ::testing::Values(Way::menu, Way::button),
                          [](const ::testing::TestParamInfo<Way>& info) {
                              return std::string(info.param == Way::menu ? "Esci" : "Chiudi");
+                         });
+
+// While the about box, a message box or the exit question is open the game takes no input, however
+// the boxes close; after each, the box still open is the one in front.
+class BoxesTest : public HelpTest, public ::testing::WithParamInterface<Boxes> {
+protected:
+    void SetUp() override
+    {
+        HelpTest::SetUp();
+        UseBoxes(GetParam());
+    }
+
+    void OpenAboutBox()
+    {
+        Click(Game().infoButton);
+        ASSERT_FALSE(IsWindowEnabled(Game().handle));
+    }
+
+    void AskToLeave() { SendMessageW(Game().handle, WM_CLOSE, 0, 0); }
+};
+
+TEST_P(BoxesTest, DecliningToLeaveKeepsTheGameShutUnderTheAboutBox)
+{
+    OpenAboutBox();
+    turns["Uscita"] = {nullptr, IDNO};
+    AskToLeave();
+    After("Uscita");
+    EXPECT_TRUE(log.Matches({"Uscita: game shut", "after Uscita: game shut, about box in front"}));
+}
+
+TEST_P(BoxesTest, LossUnderTheAboutBoxKeepsTheGameShut)
+{
+    LossDueAtTheNextAction();
+    OpenAboutBox();
+    turns["Hai perso"] = {nullptr, IDOK};
+    Tick(100);
+    After("Hai perso");
+    EXPECT_TRUE(log.Matches({"Hai perso: game shut", "after Hai perso: game shut, about box in front"}));
+    EXPECT_TRUE(Game().matchOver);
+}
+
+TEST_P(BoxesTest, AboutBoxClosedUnderTheLossKeepsTheGameShutUntilTheLossIsAnswered)
+{
+    LossDueAtTheNextAction();
+    OpenAboutBox();
+    turns["Hai perso"] = {[] {
+                              SendMessageW(TheGame().aboutBox->okButton->handle, BM_CLICK, 0, 0);
+                              log.Record("about box closed: " + InputState());
+                          },
+                          IDOK};
+    Tick(100);
+    After("Hai perso");
+    EXPECT_TRUE(log.Matches(
+        {"Hai perso: game shut", "about box closed: game shut", "after Hai perso: game takes input, game in front"}));
+}
+
+TEST_P(BoxesTest, LossDuringTheExitQuestionComesInFrontOfItAndLeavesItInFront)
+{
+    LossDueAtTheNextAction();
+    turns["Uscita"] = {[this] {
+                           Tick(100);
+                           After("Hai perso");
+                       },
+                       IDNO};
+    turns["Hai perso"] = {nullptr, IDOK};
+    AskToLeave();
+    After("Uscita");
+    EXPECT_TRUE(log.Matches({"Uscita: game shut", "Hai perso: game shut", "after Hai perso: game shut, Uscita in front",
+                             "after Uscita: game takes input, game in front"}));
+    EXPECT_TRUE(Game().matchOver);
+}
+
+// Answering the question under the loss box ends the question's box first: the game stays shut
+// until the loss has been answered and applied, so no "Abbandona" can come before it.
+TEST_P(BoxesTest, ExitQuestionAnsweredUnderTheLossKeepsTheGameShut)
+{
+    LossDueAtTheNextAction();
+    turns["Uscita"] = {[this] {
+                           Tick(100);
+                           log.Record("after Hai perso: " + InputState());
+                       },
+                       IDNO};
+    turns["Hai perso"] = {[] {
+                              Answer("Uscita");
+                              log.Record("Uscita answered: " + InputState());
+                          },
+                          IDOK};
+    AskToLeave();
+    After("Uscita");
+    EXPECT_TRUE(log.Matches({"Uscita: game shut", "Hai perso: game shut", "Uscita answered: game shut",
+                             "after Hai perso: game shut", "after Uscita: game takes input, game in front"}));
+    EXPECT_TRUE(Game().matchOver);
+}
+
+INSTANTIATE_TEST_SUITE_P(, BoxesTest, ::testing::Values(Boxes::standIn, Boxes::real),
+                         [](const ::testing::TestParamInfo<Boxes>& info) {
+                             return std::string(info.param == Boxes::real ? "Real" : "StandIn");
                          });
 
 TEST_F(HelpTest, GuideAndHomeOpenTheMakersPages)

@@ -101,6 +101,14 @@ LRESULT CALLBACK CountFetchedPaint(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Refuses to make a form's window, as the platform may when it runs out of resources.
+LRESULT CALLBACK RefuseForms(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && TestSupport::ClassNameOf(reinterpret_cast<HWND>(wParam)).starts_with(L"Window"))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 BOOL CALLBACK CollectShown(HWND window, LPARAM windows)
 {
     if (IsWindowVisible(window))
@@ -419,6 +427,31 @@ TEST_F(MainWindowTest, EveryWindowOnScreenIsPaintedExactlyOnceAtStartUp)
                                        << " \"" << element->GetText() << "\" at " << element->GetPosition().x << ","
                                        << element->GetPosition().y;
     }
+}
+
+// Without its window the program tells the player and ends with a failure code, instead of
+// waiting for ever, unseen, for messages that no window will get.
+TEST_F(MainWindowTest, ProgramWhoseWindowCannotBeMadeSaysSoAndEnds)
+{
+    HHOOK refusal = SetWindowsHookExW(WH_CBT, RefuseForms, nullptr, GetCurrentThreadId());
+    int exitCode = 0;
+    EXPECT_TRUE(TestSupport::EndsByItself([&exitCode] { exitCode = RunGame(GetModuleHandleW(nullptr)); }, 3000));
+    UnhookWindowsHookEx(refusal);
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(seams.boxes.size(), 1u);
+    EXPECT_EQ(seams.boxes[0].text, "Impossibile aprire la finestra del gioco.");
+    EXPECT_EQ(seams.boxes[0].caption, "Tiremola");
+    EXPECT_EQ(seams.boxes[0].owner, nullptr);
+    EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_TASKMODAL));
+
+    // The message loop of a form without a window, or whose window is gone without the quit
+    // message that the first window's destruction posts, returns as well.
+    TorUtility::Form windowless(GetModuleHandleW(nullptr));
+    TorUtility::Form gone(GetModuleHandleW(nullptr));
+    gone.Create();
+    DestroyWindow(gone.handle);
+    for (TorUtility::Form* mainForm : {&windowless, &gone})
+        EXPECT_TRUE(TestSupport::EndsByItself([mainForm] { TorUtility::RunMessageLoop(mainForm); }, 3000));
 }
 
 TEST_F(MainWindowTest, FormBuiltAsTheProgramBuildsItIsTitledAndLeavesNothingBehind)

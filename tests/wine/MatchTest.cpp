@@ -25,15 +25,6 @@ std::string TimerNow()
     return game && game->tickTimer && game->tickTimer->running ? "running" : "held";
 }
 
-// Fails the message loop's test instead of hanging it when no quit message comes.
-bool loopTimedOut = false;
-
-void CALLBACK EndStuckLoop(HWND, UINT, UINT_PTR, DWORD)
-{
-    loopTimedOut = true;
-    PostQuitMessage(1);
-}
-
 class MatchTest : public GameTest::GameTest {
 protected:
     void SetUp() override
@@ -296,7 +287,7 @@ TEST_F(MatchTest, TheTwentySeventhHitWinsAndNuovaStartsAFreshMatch)
     }
 }
 
-TEST_F(MatchTest, EveryWayOutAsksAndNoKeepsTheMatch)
+TEST_F(MatchTest, EveryWayOutThePlayerTakesAsksAndAQuitFromOutsideDoesNot)
 {
     StartMatch();
     Press(EnemyCells(true).front());
@@ -318,20 +309,25 @@ TEST_F(MatchTest, EveryWayOutAsksAndNoKeepsTheMatch)
     EXPECT_FALSE(Game().destroyed);
     EXPECT_TRUE(Game().tickTimer->running);
     EXPECT_EQ(Snapshot(), before);
+
+    // Another program's quit message ends the message loop, and the game goes: nobody is asked
+    // a question whose "No" could not keep it.
+    PostMessageW(Game().handle, WM_QUIT, 0, 0);
+    EXPECT_TRUE(TestSupport::EndsByItself([this] { TorUtility::RunMessageLoop(form.get()); }));
+    HWND window = Game().handle;
+    form.reset();
+    EXPECT_TRUE(journal.Matches({question, question, question}));
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(MatchTest, YesStopsTheTimerAndEndsTheMessageLoop)
 {
     ASSERT_EQ(TorUtility::mainWindow, Game().handle);
     StartMatch();
-    loopTimedOut = false;
-    const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, EndStuckLoop);
 
     PostMessageW(Game().handle, WM_CLOSE, 0, 0);
-    TorUtility::RunMessageLoop(form.get());
-    KillTimer(nullptr, watchdog);
+    EXPECT_TRUE(TestSupport::EndsByItself([this] { TorUtility::RunMessageLoop(form.get()); }));
 
-    EXPECT_FALSE(loopTimedOut);
     EXPECT_TRUE(journal.Matches({"box Uscita: Vuoi realmente uscire? running"}));
     EXPECT_FALSE(IsWindow(Game().handle));
     EXPECT_TRUE(Game().destroyed);

@@ -68,6 +68,22 @@ bool PumpUntil(Condition done, DWORD milliseconds)
     return true;
 }
 
+// Runs something that runs a message loop, with a watchdog that ends the loop after this long
+// instead of letting one that never ends hang the test; answers whether it ended by itself.
+template <typename Run>
+bool EndsByItself(Run run, UINT milliseconds = 10000)
+{
+    static bool stopped;
+    stopped = false;
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, milliseconds, [](HWND, UINT, UINT_PTR, DWORD) {
+        stopped = true;
+        PostQuitMessage(1);
+    });
+    run();
+    KillTimer(nullptr, watchdog);
+    return !stopped;
+}
+
 // The events a test has seen, in order, compared with an expected list the way Wine's own
 // message-sequence tests do: the first difference is named with its position.
 class EventLog {
