@@ -41,13 +41,7 @@ double Coverage(int index, double from, double to)
 std::vector<std::uint32_t> PixelsOf(HBITMAP picture, int width, int height)
 {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownPicture(width, height);
     HDC screen = GetDC(nullptr);
     const int rows = GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
@@ -56,6 +50,18 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP picture, int width, int height)
     return pixels;
 }
 
+}
+
+BITMAPINFO TopDownPicture(int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
 }
 
 // Every pixel of the result averages the picture's pixels it covers, each by how much of it it
@@ -74,13 +80,7 @@ HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height)
     const std::vector<std::uint32_t> source = PixelsOf(picture, sourceWidth, sourceHeight);
     if (source.empty())
         return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownPicture(width, height);
     void* bits = nullptr;
     HBITMAP result = Made(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!result || !bits)

@@ -91,6 +91,9 @@ Handle Made(Handle object)
 void Unmake(HGDIOBJ object);
 void UnmakeDC(HDC deviceContext);
 
+// The description of a picture of 32-bit 0x00RRGGBB pixels, rows from the top.
+BITMAPINFO TopDownPicture(int width, int height);
+
 // A new bitmap of the given size with the picture smoothly stretched into it, pure black kept as
 // the transparent key (the caller owns it, through the ledger), or none.
 HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height);
