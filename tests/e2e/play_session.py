@@ -267,12 +267,17 @@ class Session:
     def windows(self):
         # The list goes through a file, not a pipe: if this call is what starts the Wine desktop,
         # the desktop lives on holding whatever output it was given, and a pipe would never close.
-        with tempfile.TemporaryFile() as listing:
-            subprocess.run(["wine", self.args.window_list], stdin=subprocess.DEVNULL, stdout=listing,
-                           stderr=subprocess.DEVNULL, timeout=30, check=True)
-            listing.seek(0)
-            lines = listing.read().decode("utf-8", "replace").splitlines()
-        return [Window(line.rstrip("\r")) for line in lines if line.count("\t") >= 6]
+        # The lister itself always ends with 0; another code is Wine failing to start it, which a
+        # loaded machine was seen to do once: it is tried again before the step fails.
+        for attempt in range(3):
+            with tempfile.TemporaryFile() as listing:
+                done = subprocess.run(["wine", self.args.window_list], stdin=subprocess.DEVNULL, stdout=listing,
+                                      stderr=subprocess.DEVNULL, timeout=30)
+                listing.seek(0)
+                lines = listing.read().decode("utf-8", "replace").splitlines()
+            if done.returncode == 0:
+                return [Window(line.rstrip("\r")) for line in lines if line.count("\t") >= 6]
+        raise Failure("the window lister could not be started: Wine answered %d three times" % done.returncode)
 
     def find_window(self, title=None, class_name=None):
         for window in self.windows():
