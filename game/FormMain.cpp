@@ -17,13 +17,6 @@ namespace MyGame {
 
 using namespace TorUtility;
 
-namespace {
-
-constexpr std::int32_t clientWidth = 640;
-constexpr std::int32_t clientHeight = 400;
-
-}
-
 FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title)
     : Form(moduleInstance), formFont(std::make_unique<FontSpec>("Lucida Console", 14))
 {

@@ -43,6 +43,9 @@ public:
     // A board of 11 x 11 cells, row-major, with a header row and a header column.
     static constexpr int boardStride = 11;
     using Board = std::array<CellControl*, boardStride * boardStride>;
+    // The client area's size in logical pixels.
+    static constexpr std::int32_t clientWidth = 640;
+    static constexpr std::int32_t clientHeight = 400;
 
     FormMain(HINSTANCE moduleInstance, const std::string& title);
     ~FormMain() override;

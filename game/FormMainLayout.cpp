@@ -16,8 +16,25 @@ using namespace TorUtility;
 
 namespace {
 
+// The player's board and the status line keep this far from the left edge, the status line and
+// the last button as far from the right one.
+constexpr int sideMargin = 10;
 constexpr int boardTop = 67;
-constexpr int boardLeft = 10;
+constexpr int boardLeft = sideMargin;
+// "Inizia" stands on its own; "Info" and "Chiudi" stand side by side at the right.
+constexpr int buttonWidth = 100;
+constexpr int buttonHeight = 40;
+constexpr int buttonTop = 15;
+constexpr int buttonGap = 10;
+constexpr int startButtonLeft = 265;
+// Between the boards, one above the other: the arrow to the player's board level with the boards'
+// top, the two counters, the arrow to the computer's board.
+constexpr int arrowWidth = 99;
+constexpr int arrowHeight = 87;
+constexpr int counterWidth = 30;
+constexpr int counterHeight = 22;
+constexpr int counterTop = 167;
+constexpr int enemyArrowTop = 217;
 constexpr int shipPictureWidth = 64;
 constexpr int shipPictureHeight = 50;
 constexpr int trayMargin = 5;
@@ -43,14 +60,15 @@ void FormMain::BuildInterface()
     logoImage->SetPosition(10, 10);
     logoImage->Create();
 
-    const int buttonLeft[] = {265, 420, 530};
+    const int closeButtonLeft = w - sideMargin - buttonWidth;
+    const int buttonLeft[] = {startButtonLeft, closeButtonLeft - buttonGap - buttonWidth, closeButtonLeft};
     Button** buttons[] = {&startButton, &infoButton, &closeButton};
     const char* captions[] = {"Inizia", "Info", "Chiudi"};
     for (int i = 0; i < 3; ++i) {
         Button* button = *buttons[i] = new Button(this, captions[i]);
-        button->width = 100;
-        button->height = 40;
-        button->SetPosition(buttonLeft[i], 15);
+        button->width = buttonWidth;
+        button->height = buttonHeight;
+        button->SetPosition(buttonLeft[i], buttonTop);
         button->onCommand = ButtonAdaptor;
         button->ownerDrawn = true;
         button->Create();
@@ -59,33 +77,37 @@ void FormMain::BuildInterface()
     const int side = h - 140;
     BuildBoard(playerCells, boardLeft, boardTop, side, true);
     BuildBoard(enemyCells, w - side - 5, boardTop, side, false);
+    // The column between the boards starts where the square the player's board is laid out in ends.
+    const int arrowLeft = boardLeft + side;
 
     playerPicture = new Image(this, IDB_ARROW_PLAYER);
     enemyPicture = new Image(this, IDB_ARROW_ENEMY);
     playerPicture->largeResourceId = IDB_ARROW_PLAYER_2X;
     enemyPicture->largeResourceId = IDB_ARROW_ENEMY_2X;
-    for (auto [picture, top] : {std::pair{playerPicture, 67}, std::pair{enemyPicture, 217}}) {
-        picture->width = 99;
-        picture->height = 87;
-        picture->SetPosition(h - 130, top);
+    for (auto [picture, top] : {std::pair{playerPicture, boardTop}, std::pair{enemyPicture, enemyArrowTop}}) {
+        picture->width = arrowWidth;
+        picture->height = arrowHeight;
+        picture->SetPosition(arrowLeft, top);
         picture->Create();
     }
 
     playerCounter = new CellControl(this);
     enemyCounter = new CellControl(this);
-    for (auto [counter, left] : {std::pair{playerCounter, h - 130}, std::pair{enemyCounter, h - 61}}) {
+    // Under the arrows' two ends.
+    for (auto [counter, left] :
+         {std::pair{playerCounter, arrowLeft}, std::pair{enemyCounter, arrowLeft + arrowWidth - counterWidth}}) {
         counter->SetText("0");
-        counter->width = 30;
-        counter->height = 22;
-        counter->SetPosition(left, 167);
+        counter->width = counterWidth;
+        counter->height = counterHeight;
+        counter->SetPosition(left, counterTop);
         counter->Create();
     }
 
     statusBar = new CellControl(this);
     statusBar->SetBackColor(static_cast<std::int32_t>(white));
-    statusBar->width = w - 20;
+    statusBar->width = w - 2 * sideMargin;
     statusBar->height = 60;
-    statusBar->SetPosition(10, h - 70);
+    statusBar->SetPosition(sideMargin, h - 70);
     statusBar->SetFont(formFont.get());
     statusBar->Create();
     statusBar->SetEnabled(false);
@@ -165,7 +187,7 @@ void FormMain::BuildShipPictures()
         picture->SetPosition(corner.x + trayMargin, corner.y + trayMargin);
         picture->picture = shipBitmaps[static_cast<std::size_t>(k / 3)];
         picture->largePicture = largeShipBitmaps[static_cast<std::size_t>(k / 3)];
-        picture->pictureAlign = 2;
+        picture->pictureAlign = Drawing::alignCenter;
         picture->pictureWidth = shipPictureWidth;
         picture->pictureHeight = shipPictureHeight;
         picture->Redraw();

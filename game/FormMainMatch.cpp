@@ -132,7 +132,7 @@ void FormMain::OnCellPressed(CellControl* cell)
 void FormMain::ShootAt(CellControl* cell)
 {
     if (!cell->GetText().empty()) {
-        platform.messageBeep(0xFFFFFFFF);
+        platform.messageBeep(simpleBeep);
         return;
     }
     const std::vector<std::string> fields = Split(cell->tag, ";");

@@ -16,13 +16,13 @@ using namespace TorUtility;
 namespace {
 
 // A dragged picture follows the mouse only inside this band of client coordinates, trailing it
-// so that a press lands on what lies under the mouse rather than on the picture.
+// so that a press lands on what lies under the mouse rather than on the picture. Across, it lies
+// evenly about the middle of the client area.
 constexpr int dragTop = 51;
 constexpr int dragBottom = 479;
 constexpr int dragLeft = 1;
-constexpr int dragRight = 639;
+constexpr int dragRight = FormMain::clientWidth - dragLeft;
 constexpr int dragTrail = 10;
-constexpr UINT simpleBeep = 0xFFFFFFFF;
 
 int Field(const std::vector<std::string>& fields, std::size_t index, int missing)
 {

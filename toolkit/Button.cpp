@@ -14,15 +14,11 @@ constexpr int pictureMargin = 5;
 constexpr int captionGap = 8;
 constexpr int focusInset = 3;
 
-// Height of the font selected into a DC, found by swapping a font in and reading the one it
-// replaced.
+// Height of the font selected into a DC.
 int SelectedFontHeight(HDC dc)
 {
-    FontSpec probe;
-    HGDIOBJ selected = SelectObject(dc, probe.GetFont(logicalDpi));
     LOGFONTW description{};
-    GetObjectW(selected, sizeof description, &description);
-    SelectObject(dc, selected);
+    GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof description, &description);
     return description.lfHeight;
 }
 
@@ -82,7 +78,7 @@ void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)
     }
     drawing.DrawOutline(box.left, box.top, w, h, border);
     const int tx = DrawPicture(drawing, box, (item.itemState & ODS_SELECTED) != 0);
-    drawing.DrawString(box.left + tx, box.top + dy, w - tx, h, GetText(), 2, ink, nullptr);
+    drawing.DrawString(box.left + tx, box.top + dy, w - tx, h, GetText(), Drawing::alignCenter, ink, nullptr);
     if (item.itemState & ODS_FOCUS) {
         const int inset = ToDevice(focusInset, drawing.dpi);
         RECT focus{box.left + inset, box.top + inset, box.right - inset, box.bottom - inset};

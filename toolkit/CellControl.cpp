@@ -1,7 +1,5 @@
 #include "CellControl.h"
 
-#include "Drawing.h"
-
 namespace TorUtility {
 
 namespace {
@@ -72,13 +70,16 @@ void CellControl::OnPaint()
             drawing.DrawString(0, top, w, h - top, text, textAlign, ink, inUse);
         }
         if (starMark)
-            drawing.DrawString(w - lineHeight, h - lineHeight, lineHeight, lineHeight, std::string("*"), 2, ink, inUse);
+            drawing.DrawString(w - lineHeight, h - lineHeight, lineHeight, lineHeight, std::string("*"),
+                               Drawing::alignCenter, ink, inUse);
         if (picture) {
             const int pw = ToDevice(pictureWidth, drawing.dpi);
             const int ph = ToDevice(pictureHeight, drawing.dpi);
             const int margin = ToDevice(pictureMargin, drawing.dpi);
             const int top = (h - ph) / 2;
-            const int left = pictureAlign == 1 ? w - pw - margin : pictureAlign == 2 ? (w - pw) / 2 : margin;
+            const int left = pictureAlign == Drawing::alignRight    ? w - pw - margin
+                             : pictureAlign == Drawing::alignCenter ? (w - pw) / 2
+                                                                    : margin;
             const bool large = largePicture && drawing.dpi > logicalDpi;
             drawing.DrawMasked(left, top, pw, ph, large ? largePicture : picture);
         }

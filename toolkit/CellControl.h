@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Drawing.h"
 #include "PanelChildren.h"
 
 #include <cstdint>
@@ -27,12 +28,13 @@ public:
     bool underline = false;
     bool italic = false;
     bool starMark = false;
-    std::int32_t textAlign = 2;
+    // Drawing::alignLeft, alignRight or alignCenter, for the text and for the picture.
+    std::int32_t textAlign = Drawing::alignCenter;
     std::int32_t textColor = 0;
     HBITMAP picture = nullptr;
     // The same picture drawn at twice its size, shown instead above 100 % (not owned either).
     HBITMAP largePicture = nullptr;
-    std::int32_t pictureAlign = 1;
+    std::int32_t pictureAlign = Drawing::alignRight;
     std::int32_t pictureWidth = 0;
     std::int32_t pictureHeight = 0;
 

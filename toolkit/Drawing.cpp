@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 namespace TorUtility {
@@ -18,18 +19,56 @@ namespace {
 
 constexpr std::size_t drawStringBufferLength = 1024;
 
-// Selects an object into a DC for the lifetime of the scope and puts the previous one back.
+// Selects an object into a DC for the lifetime of the scope and puts the previous one back; no
+// object selects nothing.
 class Selection {
 public:
-    Selection(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
+    Selection(HDC dc, HGDIOBJ object) : dc(dc), previous(object ? SelectObject(dc, object) : nullptr) {}
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
-    ~Selection() { SelectObject(dc, previous); }
+    ~Selection()
+    {
+        if (previous)
+            SelectObject(dc, previous);
+    }
 
 private:
     HDC dc;
     HGDIOBJ previous;
 };
+
+// An object or memory DC made for one drawing step (through Made), released through the ledger
+// on every way out of the step's scope. An object that could not be made is none, and reads as
+// false.
+template <typename Handle>
+class StepObject {
+public:
+    explicit StepObject(Handle made) : object(made) {}
+    StepObject(const StepObject&) = delete;
+    StepObject& operator=(const StepObject&) = delete;
+    ~StepObject()
+    {
+        if constexpr (std::is_same_v<Handle, HDC>)
+            UnmakeDC(object);
+        else
+            Unmake(object);
+    }
+    operator Handle() const { return object; }
+
+private:
+    Handle object;
+};
+
+// A rectangle from the box's corners with the pen and brush given, each selected for it alone;
+// false when either could not be made or the rectangle could not be drawn.
+bool RectangleWith(HDC dc, HGDIOBJ pen, HGDIOBJ brush, int left, int top, int right, int bottom)
+{
+    if (!pen || !brush)
+        return false;
+    Selection penSelected(dc, pen);
+    Selection brushSelected(dc, brush);
+    return Rectangle(dc, left, top, right, bottom) != 0;
+}
 
 // The share of the source pixel at `index` that the span [from, to) covers.
 double Coverage(int index, double from, double to)
@@ -214,9 +253,9 @@ void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const s
         return;
     SetBkMode(dc, TRANSPARENT);
     const std::wstring shown = value.substr(0, drawStringBufferLength - 1);
-    const UINT format = align == 1 ? DT_RIGHT : align == 2 ? DT_CENTER : DT_LEFT | DT_TOP;
+    const UINT format = align == alignRight ? DT_RIGHT : align == alignCenter ? DT_CENTER : DT_LEFT | DT_TOP;
     RECT box{left, top, left + boxWidth, top + boxHeight};
-    HGDIOBJ previousFont = fontSpec ? SelectObject(dc, fontSpec->GetFont(dpi)) : nullptr;
+    const Selection fontSelected(dc, fontSpec ? fontSpec->GetFont(dpi) : nullptr);
     const COLORREF previousColor = SetTextColor(dc, color);
     const int length = static_cast<int>(shown.size());
     const bool drawn = boxWidth != 0 && boxHeight != 0
@@ -225,8 +264,6 @@ void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const s
     if (!drawn)
         OnGdiFailure();
     SetTextColor(dc, previousColor);
-    if (fontSpec)
-        SelectObject(dc, previousFont);
 }
 
 void Drawing::DrawString(int left, int top, int boxWidth, int boxHeight, const std::string& value, int align,
@@ -249,28 +286,18 @@ void Drawing::DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORR
     if (!dc)
         return;
     // Kept inside the box at every width, as the platform's own controls keep their edges.
-    HPEN pen = Made(CreatePen(PS_INSIDEFRAME, LineWidth(dpi), color));
-    {
-        Selection penSelected(dc, pen);
-        Selection brushSelected(dc, GetStockObject(HOLLOW_BRUSH));
-        if (!Rectangle(dc, left, top, left + boxWidth, top + boxHeight))
-            OnGdiFailure();
-    }
-    Unmake(pen);
+    const StepObject<HPEN> pen(Made(CreatePen(PS_INSIDEFRAME, LineWidth(dpi), color)));
+    if (!RectangleWith(dc, pen, GetStockObject(HOLLOW_BRUSH), left, top, left + boxWidth, top + boxHeight))
+        OnGdiFailure();
 }
 
 void Drawing::FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color)
 {
     if (!dc)
         return;
-    HBRUSH brush = Made(CreateSolidBrush(color));
-    {
-        Selection penSelected(dc, GetStockObject(NULL_PEN));
-        Selection brushSelected(dc, brush);
-        if (!Rectangle(dc, left, top, left + boxWidth, top + boxHeight))
-            OnGdiFailure();
-    }
-    Unmake(brush);
+    const StepObject<HBRUSH> brush(Made(CreateSolidBrush(color)));
+    if (!RectangleWith(dc, GetStockObject(NULL_PEN), brush, left, top, left + boxWidth, top + boxHeight))
+        OnGdiFailure();
 }
 
 void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap)
@@ -278,48 +305,50 @@ void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP
     if (!dc)
         return;
     BITMAP description{};
-    if (!GetObjectW(bitmap, sizeof description, &description))
+    if (!GetObjectW(bitmap, sizeof description, &description)) {
         OnGdiFailure();
+        return;
+    }
     const int pictureWidth = description.bmWidth;
     const int pictureHeight = description.bmHeight;
     const bool stretched = boxWidth != 0 && boxHeight != 0;
     if (stretched && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
-        if (HBITMAP smoothed = SmoothlyStretched(bitmap, boxWidth, boxHeight)) {
+        const StepObject<HBITMAP> smoothed(SmoothlyStretched(bitmap, boxWidth, boxHeight));
+        if (smoothed) {
             DrawMasked(left, top, boxWidth, boxHeight, smoothed);
-            Unmake(smoothed);
             return;
         }
     }
-    HDC pictureDC = Made(CreateCompatibleDC(dc));
-    HDC maskDC = Made(CreateCompatibleDC(dc));
-    if (!pictureDC || !maskDC)
+    const StepObject<HDC> pictureDC(Made(CreateCompatibleDC(dc)));
+    const StepObject<HDC> maskDC(Made(CreateCompatibleDC(dc)));
+    if (!pictureDC || !maskDC) {
         OnGdiFailure();
-    HBITMAP mask = Made(CreateBitmap(pictureWidth, pictureHeight, 1, 1, nullptr));
-    if (!mask)
-        OnGdiFailure();
-    {
-        Selection maskSelected(maskDC, mask);
-        Selection pictureSelected(pictureDC, bitmap);
-        SetBkColor(pictureDC, RGB(0, 0, 0));
-        if (!BitBlt(maskDC, 0, 0, pictureWidth, pictureHeight, pictureDC, 0, 0, SRCCOPY))
-            OnGdiFailure();
-        // Mask bits turn into the destination's text colour (0) and background colour (1) on the
-        // way in; pin them to black and white so the AND keeps exactly the transparent pixels.
-        const COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
-        const COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
-        for (auto [source, operation] : {std::pair{maskDC, SRCAND}, std::pair{pictureDC, SRCPAINT}}) {
-            const BOOL done = stretched ? StretchBlt(dc, left, top, boxWidth, boxHeight, source, 0, 0, pictureWidth,
-                                                     pictureHeight, operation)
-                                        : BitBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, operation);
-            if (!done)
-                OnGdiFailure();
-        }
-        SetTextColor(dc, previousText);
-        SetBkColor(dc, previousBack);
+        return;
     }
-    Unmake(mask);
-    UnmakeDC(maskDC);
-    UnmakeDC(pictureDC);
+    const StepObject<HBITMAP> mask(Made(CreateBitmap(pictureWidth, pictureHeight, 1, 1, nullptr)));
+    if (!mask) {
+        OnGdiFailure();
+        return;
+    }
+    const Selection maskSelected(maskDC, mask);
+    const Selection pictureSelected(pictureDC, bitmap);
+    SetBkColor(pictureDC, RGB(0, 0, 0));
+    if (!BitBlt(maskDC, 0, 0, pictureWidth, pictureHeight, pictureDC, 0, 0, SRCCOPY))
+        OnGdiFailure();
+    // Mask bits turn into the destination's text colour (0) and background colour (1) on the way
+    // in; pin them to black and white so the AND keeps exactly the transparent pixels.
+    const COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
+    using Blit = std::pair<HDC, DWORD>;
+    for (auto [source, operation] : {Blit{maskDC, SRCAND}, Blit{pictureDC, SRCPAINT}}) {
+        const BOOL done = stretched ? StretchBlt(dc, left, top, boxWidth, boxHeight, source, 0, 0, pictureWidth,
+                                                 pictureHeight, operation)
+                                    : BitBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, operation);
+        if (!done)
+            OnGdiFailure();
+    }
+    SetTextColor(dc, previousText);
+    SetBkColor(dc, previousBack);
 }
 
 }

@@ -39,6 +39,10 @@ public:
 // lines are made for the scale of the element drawn.
 class Drawing {
 public:
+    // Where DrawString puts a line in its box (and a cell its picture); any other value is the
+    // left.
+    enum Alignment : std::int32_t { alignLeft = 0, alignRight = 1, alignCenter = 2 };
+
     explicit Drawing(GUIElement* element);
     Drawing(const Drawing&) = delete;
     Drawing& operator=(const Drawing&) = delete;

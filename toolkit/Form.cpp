@@ -15,7 +15,6 @@ namespace TorUtility {
 namespace {
 
 constexpr DWORD captionedStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX;
-constexpr DWORD modalFrameBit = 0x80;
 
 // The topmost window on the screen that `owner` owns: a box open over it.
 HWND BoxOver(HWND owner)
@@ -106,7 +105,7 @@ DWORD Form::WindowStyle() const
 {
     DWORD style;
     if (dialogFrame)
-        style = captionedStyle | (modalFrameStyle ? modalFrameBit : 0);
+        style = captionedStyle | (modalFrameStyle ? DS_MODALFRAME : 0);
     else if (captioned)
         style = captionedStyle | (minimizeBox ? WS_MINIMIZEBOX : 0) | (resizable ? WS_THICKFRAME : 0);
     else

@@ -91,7 +91,7 @@ CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
 {
     auto* link = Place(new CellControl(this), left, top, 150, 22);
     link->textColor = static_cast<std::int32_t>(linkBlue);
-    link->textAlign = 0;
+    link->textAlign = Drawing::alignLeft;
     link->SetText(address);
     link->SetHandCursor(true);
     link->onLeftDown = LinkAdaptor;

@@ -44,6 +44,10 @@ public:
     GUIElement(const GUIElement&) = delete;
     GUIElement& operator=(const GUIElement&) = delete;
 
+    // The codes OnNotify receives: a header item resized (numbers: the item and its new width), a
+    // header item clicked (numbers: the item), a right click on a control (no numbers).
+    enum NotifyCode : std::int32_t { notifyHeaderItemChanged = 1, notifyHeaderItemClicked = 2, notifyRightClick = 3 };
+
     bool visible = true;
     bool destroyed = false;
     bool busyCursor = false;

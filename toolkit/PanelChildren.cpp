@@ -10,7 +10,7 @@ namespace TorUtility {
 namespace {
 
 constexpr DWORD childVisibleStyle = WS_CHILD | WS_VISIBLE;
-constexpr DWORD floatingStyle = 0x80;
+constexpr DWORD floatingStyle = DS_MODALFRAME;
 
 // The brushes a panel makes are its own; the system's button-face brush is shared.
 bool OwnBrush(HBRUSH brush)

@@ -19,6 +19,9 @@ struct PlatformCalls {
 
 extern PlatformCalls platform;
 
+// What messageBeep takes for the simple beep; the platform's headers have no name for it.
+constexpr UINT simpleBeep = 0xFFFFFFFF;
+
 // A function of a loaded library, by name, as the pointer type it has (none when the library or
 // the function is missing): the one place where what GetProcAddress answers is given its type.
 template <typename Function>

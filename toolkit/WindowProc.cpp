@@ -225,13 +225,14 @@ Outcome Notify(const Message& m)
     if (!source)
         return defaultProcessing;
     if (code == NM_RCLICK) {
-        source->OnNotify(3, {}, {});
+        source->OnNotify(GUIElement::notifyRightClick, {}, {});
     } else {
         const auto* change = reinterpret_cast<const NMHEADERW*>(header);
         if (code == HDN_ITEMCHANGEDW)
-            source->OnNotify(1, {change->iItem, change->pitem ? change->pitem->cxy : 0}, {});
+            source->OnNotify(GUIElement::notifyHeaderItemChanged,
+                             {change->iItem, change->pitem ? change->pitem->cxy : 0}, {});
         else
-            source->OnNotify(2, {change->iItem}, {});
+            source->OnNotify(GUIElement::notifyHeaderItemClicked, {change->iItem}, {});
     }
     return defaultProcessing;
 }

@@ -56,7 +56,10 @@ protected:
         seams = Seams{};
         saved = TorUtility::platform;
         TorUtility::platform.messageBox = MessageBoxSeam;
-        TorUtility::platform.messageBeep = [](UINT) -> BOOL { return ++seams.beeps, TRUE; };
+        TorUtility::platform.messageBeep = [](UINT type) -> BOOL {
+            EXPECT_EQ(type, 0xFFFFFFFFu) << "the simple beep";
+            return ++seams.beeps, TRUE;
+        };
         TorUtility::platform.playSound = [](LPCWSTR sound, HMODULE, DWORD) -> BOOL {
             seams.sounds.push_back(static_cast<int>(reinterpret_cast<std::uintptr_t>(sound)));
             return TRUE;

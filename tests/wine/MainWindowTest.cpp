@@ -215,6 +215,21 @@ TEST_F(MainWindowTest, CountersStatusLineAndButtonsStartAsTheGameBegins)
     EXPECT_EQ(Game().infoButton->GetText(), "Info");
     EXPECT_EQ(Game().closeButton->GetText(), "Chiudi");
     EXPECT_TRUE(Game().tickTimer->running);
+
+    struct Place {
+        TorUtility::GUIElement* element;
+        RECT box;
+    };
+    for (const Place& place :
+         {Place{Game().startButton, {265, 15, 365, 55}}, Place{Game().infoButton, {420, 15, 520, 55}},
+          Place{Game().closeButton, {530, 15, 630, 55}}, Place{Game().playerPicture, {270, 67, 369, 154}},
+          Place{Game().enemyPicture, {270, 217, 369, 304}}, Place{Game().playerCounter, {270, 167, 300, 189}},
+          Place{Game().enemyCounter, {339, 167, 369, 189}}, Place{Game().statusBar, {10, 330, 630, 390}}}) {
+        RECT box{};
+        GetWindowRect(place.element->handle, &box);
+        MapWindowPoints(nullptr, Game().handle, reinterpret_cast<POINT*>(&box), 2);
+        EXPECT_EQ(box, place.box) << place.element->typeName << " " << place.element->id;
+    }
 }
 
 TEST_F(MainWindowTest, ScreenShowsTheGamesColours)
