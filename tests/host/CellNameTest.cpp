@@ -51,8 +51,6 @@ TEST(CellName, WaterAndPicturesAreWrittenAsTheGameRecognisesThem)
 {
     EXPECT_EQ(BoardCellName(PlayerCellKind, false, 3, 4, 17), "myarea;0;3;4;-1") << "water holds no ship";
     EXPECT_EQ(BoardCellName(EnemyCellKind, false, 10, 9, -1), "areanemica;0;10;9;-1");
-    for (int k = 0; k < 9; ++k)
-        EXPECT_EQ(ReadCellName(ShipPictureName(k)), (CellName{"drag", k, -1, -1, -1}));
     EXPECT_EQ(ShipPictureName(8), "drag;8");
 }
 
