@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CellName.h"
 #include "FleetLayout.h"
 #include "Form.h"
 #include "Targeting.h"
@@ -9,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace TorUtility {
@@ -72,7 +74,7 @@ public:
     void UpdateCounters();
     // Writes the player's cell at 1-based column c and row r together with its grid entry; an
     // empty prefix keeps the one the cell's name already has.
-    void SetPlayerCell(int c, int r, std::string prefix, bool hasShip, int shipId);
+    void SetPlayerCell(int c, int r, std::string_view prefix, bool hasShip, int shipId);
     void RevealFleet(const Grid& grid, const Board& board);
     // cppcheck-suppress CastIntegerToAddressAtReturn ; it takes Board's element type for an integer
     CellControl* PlayerCell(int c, int r) const { return playerCells[r * boardStride + c]; }
@@ -161,7 +163,7 @@ private:
     void AimAtPlayer();
     void ResolveAim();
     void FollowMouse();
-    void PickUpShip(const CellControl* cell, int c, int r, int shipId);
+    void PickUpShip(const CellName& name);
     POINT CursorOnScreen() const;
 
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);

@@ -3,10 +3,7 @@
 #include "Button.h"
 #include "CellControl.h"
 #include "Palette.h"
-#include "TextUtilities.h"
 #include "resource.h"
-
-#include <cstdlib>
 
 namespace MyGame {
 
@@ -23,11 +20,6 @@ namespace {
 // The computer acts once every this many ticks of its turn: about two seconds.
 constexpr int ticksPerAction = 100;
 
-std::string EnemyCellName(bool ship, int x, int y, int shipNumber)
-{
-    return "areanemica;" + std::string(ship ? "1;" : "0;") + ToText(x) + ";" + ToText(y) + ";" + ToText(shipNumber);
-}
-
 }
 
 void FormMain::ResetEnemyBoard()
@@ -41,7 +33,7 @@ void FormMain::ResetEnemyBoard()
             }
             cell->ChangeTextColor(static_cast<std::int32_t>(black));
             cell->SetText("");
-            cell->tag = EnemyCellName(false, x, y, -1);
+            cell->tag = BoardCellName(EnemyCellKind, false, x, y, -1);
         }
     }
 }
@@ -57,7 +49,7 @@ void FormMain::PlaceComputerFleet()
         for (int i = 0; i < ship.length; ++i) {
             const int x = ship.x + (ship.vertical ? 0 : i) + 1;
             const int y = ship.y + (ship.vertical ? i : 0) + 1;
-            EnemyCell(x, y)->tag = EnemyCellName(true, x, y, k);
+            EnemyCell(x, y)->tag = BoardCellName(EnemyCellKind, true, x, y, k);
         }
     }
 }
@@ -94,8 +86,7 @@ void FormMain::AimAtPlayer()
     if (!IsSet(target))
         return;
     CellControl* cell = PlayerCell(target.x + 1, target.y + 1);
-    const std::vector<std::string> fields = Split(cell->tag, ";");
-    aimIsHit = fields.size() > 1 && std::atoi(fields[1].c_str()) == 1;
+    aimIsHit = ReadCellName(cell->tag).HasShip();
     cell->SetBackColor(static_cast<std::int32_t>(aimYellow));
     aimColumn = target.x;
     aimRow = target.y;

@@ -162,10 +162,10 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
         } else {
             cell->SetBackColor(static_cast<std::int32_t>(water));
             if (playersBoard) {
-                SetPlayerCell(c, r, "myarea", false, -1);
+                SetPlayerCell(c, r, PlayerCellKind, false, -1);
             } else {
                 cell->ChangeTextColor(static_cast<std::int32_t>(black));
-                cell->tag = "areanemica;0;" + ToText(c) + ";" + ToText(r) + ";-1";
+                cell->tag = BoardCellName(EnemyCellKind, false, c, r, -1);
             }
             cell->onLeftDown = LeftDownAdaptor;
             // A quick second press arrives as a double-click; it is a press all the same.
@@ -193,7 +193,7 @@ void FormMain::BuildShipPictures()
         picture->Redraw();
         picture->onLeftDown = LeftDownAdaptor;
         picture->onLeftDoubleClick = LeftDownAdaptor;
-        picture->tag = "drag;" + ToText(k);
+        picture->tag = ShipPictureName(k);
         picture->SetHandCursor(true);
         picture->Create();
         corner = picture->GetPosition();

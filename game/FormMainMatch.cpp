@@ -4,14 +4,12 @@
 #include "CellControl.h"
 #include "Palette.h"
 #include "Platform.h"
-#include "TextUtilities.h"
 #include "Timer.h"
 #include "resource.h"
 
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace MyGame {
 
@@ -112,9 +110,9 @@ void FormMain::OnCellPressed(CellControl* cell)
         return;
     const std::string& name = cell->tag;
     if (!playing) {
-        if (name.starts_with("myarea")) {
+        if (name.starts_with(PlayerCellKind)) {
             HandlePlacementClick(cell);
-        } else if (name.starts_with("drag")) {
+        } else if (name.starts_with(ShipPictureKind)) {
             PauseTicks();
             if (draggedShip) {
                 SendShipHome(draggedShip);
@@ -125,7 +123,7 @@ void FormMain::OnCellPressed(CellControl* cell)
         }
         return;
     }
-    if (playerTurn && name.starts_with("areanemica"))
+    if (playerTurn && name.starts_with(EnemyCellKind))
         ShootAt(cell);
 }
 
@@ -135,15 +133,13 @@ void FormMain::ShootAt(CellControl* cell)
         platform.messageBeep(simpleBeep);
         return;
     }
-    const std::vector<std::string> fields = Split(cell->tag, ";");
-    if (fields.size() < 4)
-        return;
-    const int x = std::atoi(fields[2].c_str());
-    const int y = std::atoi(fields[3].c_str());
+    const CellName name = ReadCellName(cell->tag);
+    const int x = name.column;
+    const int y = name.row;
     if (!OnBoard(x - 1, y - 1))
         return;
     PauseTicks();
-    if (std::atoi(fields[1].c_str()) == 1) {
+    if (name.HasShip()) {
         cell->SetBackColor(static_cast<std::int32_t>(hitRed));
         cell->ChangeTextColor(static_cast<std::int32_t>(white));
         cell->SetText("#");

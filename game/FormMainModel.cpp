@@ -21,15 +21,11 @@ void FormMain::UpdateCounters()
     enemyCounter->SetText(ToText(-static_cast<std::int64_t>(enemyCellsLeft)));
 }
 
-void FormMain::SetPlayerCell(int c, int r, std::string prefix, bool hasShip, int shipId)
+void FormMain::SetPlayerCell(int c, int r, std::string_view prefix, bool hasShip, int shipId)
 {
     CellControl* cell = PlayerCell(c, r);
-    if (prefix.empty()) {
-        const std::vector<std::string> fields = Split(cell->tag, ";");
-        prefix = fields.empty() ? std::string() : fields.front();
-    }
-    cell->tag = prefix + ";" + (hasShip ? "1" : "0") + ";" + ToText(c) + ";" + ToText(r) + ";" +
-                ToText(hasShip ? shipId : -1);
+    const std::string kind = prefix.empty() ? ReadCellName(cell->tag).kind : std::string(prefix);
+    cell->tag = BoardCellName(kind, hasShip, c, r, shipId);
     std::int32_t& entry = playerGrid[static_cast<std::size_t>((r - 1) * BoardSide + (c - 1))];
     if (!hasShip) {
         if (cell->created) {

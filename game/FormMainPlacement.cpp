@@ -3,10 +3,8 @@
 #include "CellControl.h"
 #include "Menu.h"
 #include "Platform.h"
-#include "TextUtilities.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 
 namespace MyGame {
@@ -23,11 +21,6 @@ constexpr int dragBottom = 479;
 constexpr int dragLeft = 1;
 constexpr int dragRight = FormMain::clientWidth - dragLeft;
 constexpr int dragTrail = 10;
-
-int Field(const std::vector<std::string>& fields, std::size_t index, int missing)
-{
-    return index < fields.size() ? std::atoi(fields[index].c_str()) : missing;
-}
 
 void HidePicture(CellControl* picture)
 {
@@ -93,29 +86,27 @@ void FormMain::OnFormPressed(std::int32_t, std::int32_t)
 
 void FormMain::HandlePlacementClick(CellControl* cell)
 {
-    const std::vector<std::string> fields = Split(cell->tag, ";");
-    const std::string prefix = fields.empty() ? std::string() : fields.front();
-    const bool hasShip = Field(fields, 1, 0) == 1;
-    const int c = Field(fields, 2, 0);
-    const int r = Field(fields, 3, 0);
+    const CellName name = ReadCellName(cell->tag);
+    const int c = name.column;
+    const int r = name.row;
     if (!OnBoard(c - 1, r - 1))
         return;
     if (!draggedShip) {
-        if (hasShip)
-            PickUpShip(cell, c, r, Field(fields, 4, -1));
+        if (name.HasShip())
+            PickUpShip(name);
         return;
     }
     const int length = ShipLength();
     const bool horizontal = FitsHorizontally(playerGrid, c, r, length);
     const bool vertical = FitsVertically(playerGrid, c, r, length);
-    if (hasShip || (!horizontal && !vertical)) {
+    if (name.HasShip() || (!horizontal && !vertical)) {
         platform.messageBeep(simpleBeep);
         return;
     }
     PauseTicks();
     if (horizontal != vertical) {
         for (int i = 0; i < length; ++i)
-            SetPlayerCell(vertical ? c : c + i, vertical ? r + i : r, prefix, true, draggedShip->id);
+            SetPlayerCell(vertical ? c : c + i, vertical ? r + i : r, name.kind, true, draggedShip->id);
         SendShipHome(draggedShip);
         HidePicture(draggedShip);
         draggedShip = nullptr;
@@ -132,13 +123,14 @@ void FormMain::HandlePlacementClick(CellControl* cell)
     ResumeTicks();
 }
 
-void FormMain::PickUpShip(const CellControl* cell, int c, int r, int shipId)
+void FormMain::PickUpShip(const CellName& name)
 {
     PauseTicks();
-    draggedShip = FindShipPicture(shipId);
+    draggedShip = FindShipPicture(name.ship);
     const int length = ShipLength();
-    const std::string prefix = Split(cell->tag, ";").front();
-    auto carries = [&](int row, int column) { return ShipIdAt(row, column) == shipId; };
+    const int c = name.column;
+    const int r = name.row;
+    auto carries = [&](int row, int column) { return ShipIdAt(row, column) == name.ship; };
     int left = 0;
     while (c - 1 - left >= 1 && carries(r, c - 1 - left))
         ++left;
@@ -151,7 +143,7 @@ void FormMain::PickUpShip(const CellControl* cell, int c, int r, int shipId)
         const int column = horizontal ? c - left + i : c;
         const int row = horizontal ? r : r - up + i;
         if (OnBoard(column - 1, row - 1))
-            SetPlayerCell(column, row, prefix, false, -1);
+            SetPlayerCell(column, row, name.kind, false, -1);
     }
     ShowPicture(draggedShip);
     ResumeTicks();
@@ -193,10 +185,7 @@ void FormMain::SendShipHome(CellControl* picture)
 {
     if (!picture)
         return;
-    const std::vector<std::string> fields = Split(picture->tag, ";");
-    if (fields.size() < 2)
-        return;
-    const int k = std::atoi(fields[1].c_str());
+    const int k = ReadCellName(picture->tag).PictureNumber();
     if (k < 0 || static_cast<std::size_t>(k) >= shipHomes.size())
         return;
     picture->SetPosition(shipHomes[static_cast<std::size_t>(k)].x, shipHomes[static_cast<std::size_t>(k)].y);
@@ -223,7 +212,7 @@ int FormMain::ShipLength() const
 
 int FormMain::ShipIdAt(int r, int c) const
 {
-    return Field(Split(PlayerCell(c, r)->tag, ";"), 4, -1);
+    return ReadCellName(PlayerCell(c, r)->tag).ship;
 }
 
 }

@@ -61,6 +61,7 @@ tests_for() {
     toolkit/TextUtilities.cpp) echo host_tests text_fuzz ;;
     game/FleetLayout.cpp | game/Random.cpp) echo host_tests placement_tests ;;
     game/Targeting.cpp) echo host_tests match_tests ;;
+    game/CellName.cpp | game/CellName.h) echo host_tests placement_tests match_tests ;;
     toolkit/ElementRegistry.cpp | toolkit/GUIElement.cpp | toolkit/Label.cpp | toolkit/Timer.cpp)
       echo element_tests control_tests form_tests "$drawing" main_window_tests ;;
     toolkit/Form.cpp | toolkit/WindowProc.cpp)
