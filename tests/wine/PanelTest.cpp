@@ -278,6 +278,9 @@ TEST_F(WheelTest, WheelTurnsThePanelUnderItElseTheLastOnePressedOrScrolled)
     Wheel(form->handle, WHEEL_DELTA);
     SendMessageW(a->handle, WM_VSCROLL, SB_LINEDOWN, 0);
     Wheel(form->handle, -WHEEL_DELTA);
+    // The form's activation forgets the panel: a wheel turn elsewhere then scrolls nothing.
+    SendMessageW(form->handle, WM_ACTIVATE, WA_ACTIVE, 0);
+    Wheel(form->handle, -WHEEL_DELTA);
     EXPECT_TRUE(log.Matches({"a vertical -10", "b vertical -10", "b vertical 10", "a vertical -1", "a vertical -10"}));
     EXPECT_EQ(BarOf(*a, SB_VERT).nPos, 21);
     EXPECT_EQ(BarOf(*b, SB_VERT).nPos, 0);
