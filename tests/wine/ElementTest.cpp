@@ -7,20 +7,18 @@
 #include <memory>
 
 using namespace TorUtility;
-using TestSupport::EventLog;
 using TestSupport::PixelOf;
 using TestSupport::PumpMessages;
 
 namespace {
 
-EventLog log;
+using TestSupport::log;
 
 class ElementTest : public TestSupport::ToolkitTest {
 protected:
     void SetUp() override
     {
         ToolkitTest::SetUp();
-        log.Clear();
         form = std::make_unique<Form>(GetModuleHandleW(nullptr));
         form->width = 300;
         form->height = 200;

@@ -8,24 +8,17 @@
 using namespace TorUtility;
 using TestSupport::Canvas;
 using TestSupport::ClassNameOf;
-using TestSupport::EventLog;
 
 namespace {
+
+using TestSupport::log;
 
 constexpr COLORREF red = RGB(220, 20, 30);
 constexpr COLORREF yellow = RGB(250, 230, 20);
 constexpr COLORREF cyan = RGB(20, 200, 210);
 
-EventLog log;
-
 class PanelTest : public TestSupport::FormHostTest {
 protected:
-    void SetUp() override
-    {
-        FormHostTest::SetUp();
-        log.Clear();
-    }
-
     std::unique_ptr<PanelChildren> NewPanel(const std::string& tag, int left)
     {
         auto panel = std::make_unique<PanelChildren>(form.get());
