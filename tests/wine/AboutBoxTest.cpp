@@ -11,17 +11,17 @@
 #include <functional>
 
 using namespace MyGame;
-using GameTest::seams;
 using TestSupport::Canvas;
-using TestSupport::EventLog;
 using TestSupport::PumpMessages;
 using TorUtility::FormAbout;
 
 namespace {
 
-constexpr COLORREF linkBlue = RGB(0, 0, 255);
+using TestSupport::log;
 
-EventLog log;
+constexpr COLORREF linkBlue = RGB(0, 0, 255);
+const std::string mailRequest = "shell open mailto:info@tiremola.test (SW_SHOW, over Tiremola)";
+
 WNDPROC noticeProc = nullptr;
 
 // Stands in front of the notice's own edit procedure, noting each character that reaches it.
@@ -65,9 +65,10 @@ int OpenAboutWindows()
 // The shell, opening a link, runs a message loop of its own (as its dialogs do), in which the
 // player presses "OK" and then "Info": the about box is closed, then deleted and replaced, links
 // and all, while the press on its link is still being handled.
-HINSTANCE WINAPI ShellPressingOkThenInfo(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show)
+HINSTANCE WINAPI ShellPressingOkThenInfo(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder,
+                                         INT show)
 {
-    seams.opened.push_back(TorUtility::ToNarrow(verb) + " " + TorUtility::ToNarrow(file) + " " + std::to_string(show));
+    GameTest::ShellStandIn(owner, verb, file, parameters, folder, show);
     auto* game = dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
     PostMessageW(game->aboutBox->okButton->handle, BM_CLICK, 0, 0);
     PostMessageW(game->handle, WM_COMMAND, MAKEWPARAM(game->infoButton->id, BN_CLICKED),
@@ -78,12 +79,6 @@ HINSTANCE WINAPI ShellPressingOkThenInfo(HWND, LPCWSTR verb, LPCWSTR file, LPCWS
 
 class AboutBoxTest : public GameTest::GameTest {
 protected:
-    void SetUp() override
-    {
-        GameTest::SetUp();
-        log.Clear();
-    }
-
     FormAbout& About() { return *Game().aboutBox; }
 
     // The box is open and the game waits for it.
@@ -195,10 +190,8 @@ TEST_F(AboutBoxTest, LinksAreBlueLeftAlignedUnderAHandAndOpenThroughTheShell)
 
     for (TorUtility::CellControl* link : {About().webLink, About().mailLink})
         SendMessageW(link->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    const std::string shown = " " + std::to_string(SW_SHOW);
-    EXPECT_EQ(seams.opened,
-              (std::vector<std::string>{"open " + std::string(homePage) + shown, "open mailto:info@tiremola.test" + shown}));
-    EXPECT_EQ(seams.shellOwners, std::vector<HWND>(2, Game().handle)) << "the game's window, not the box, owns each request";
+    // The game's window, not the box, owns each request.
+    EXPECT_TRUE(log.Matches({"shell open " + std::string(homePage) + " (SW_SHOW, over Tiremola)", mailRequest}));
     EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
 }
 
@@ -218,7 +211,7 @@ TEST_F(AboutBoxTest, LinkDeletedWhileItsPressIsHandledIsNotTouchedAfterwards)
     SendMessageW(linkWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     FreedMemoryGuard::Stop();
     EXPECT_EQ(FreedMemoryGuard::Touches(), 0u) << "freed memory was read or written";
-    EXPECT_EQ(seams.opened, (std::vector<std::string>{"open mailto:info@tiremola.test " + std::to_string(SW_SHOW)}));
+    EXPECT_TRUE(log.Matches({mailRequest}));
     EXPECT_NE(Game().aboutBox, first);
     EXPECT_TRUE(IsOpen());
     EXPECT_NE(TorUtility::lastPanel, link) << "the wheel would turn a panel that is gone";

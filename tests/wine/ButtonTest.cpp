@@ -7,12 +7,13 @@
 
 using namespace TorUtility;
 using TestSupport::Canvas;
-using TestSupport::EventLog;
 using TestSupport::MakePicture;
 using TestSupport::Owned;
 using TestSupport::PumpMessages;
 
 namespace {
+
+using TestSupport::log;
 
 constexpr COLORREF ink = RGB(200, 30, 40);
 constexpr COLORREF invertedInk = RGB(55, 225, 215);
@@ -24,8 +25,6 @@ constexpr COLORREF green = RGB(10, 190, 40);
 constexpr COLORREF blue = RGB(20, 40, 200);
 constexpr int width = 140;
 constexpr int height = 30;
-
-EventLog log;
 
 // Draws no picture but reports the call and moves the caption to x = 40.
 class ReportingButton : public Button {
@@ -45,7 +44,6 @@ protected:
     void SetUp() override
     {
         FormHostTest::SetUp();
-        log.Clear();
         captionFont.bold = true;
     }
 

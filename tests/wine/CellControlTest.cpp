@@ -8,12 +8,13 @@
 
 using namespace TorUtility;
 using TestSupport::Canvas;
-using TestSupport::EventLog;
 using TestSupport::MakePicture;
 using TestSupport::Owned;
 using TestSupport::PumpMessages;
 
 namespace {
+
+using TestSupport::log;
 
 constexpr COLORREF black = RGB(0, 0, 0);
 constexpr COLORREF yellow = RGB(250, 230, 20);
@@ -22,14 +23,11 @@ constexpr COLORREF red = RGB(220, 20, 30);
 constexpr COLORREF green = RGB(10, 190, 40);
 constexpr COLORREF blue = RGB(20, 40, 200);
 
-EventLog log;
-
 class CellControlTest : public TestSupport::FormHostTest {
 protected:
     void SetUp() override
     {
         FormHostTest::SetUp();
-        log.Clear();
         cell = std::make_unique<CellControl>(form.get());
         cell->x = 10;
         cell->y = 10;

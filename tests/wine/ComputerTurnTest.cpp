@@ -8,36 +8,20 @@
 
 using namespace MyGame;
 using TestSupport::PixelOf;
-using GameTest::Seams;
-using GameTest::seams;
-using TorUtility::platform;
 using TorUtility::Split;
 
 namespace {
 
-// The sounds the game played, each with whether the timer ran while it was played.
-TestSupport::EventLog sounds;
-decltype(TorUtility::PlatformCalls::playSound) fixtureSound = nullptr;
+using TestSupport::log;
 
 class ComputerTurnTest : public GameTest::GameTest {
 protected:
-    void SetUp() override
-    {
-        GameTest::SetUp();
-        sounds.Clear();
-        fixtureSound = platform.playSound;
-        platform.playSound = [](LPCWSTR sound, HMODULE module, DWORD flags) -> BOOL {
-            auto* game = dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
-            sounds.Record(std::to_string(reinterpret_cast<std::uintptr_t>(sound)) +
-                          (game && game->tickTimer->running ? " running" : " held"));
-            return fixtureSound(sound, module, flags);
-        };
-    }
-
+    // A match under way; the log starts with it.
     void StartMatch()
     {
         PlaceFleet();
         Click(Game().startButton);
+        log.Clear();
     }
 
     // The first enemy cell, in reading order, with a ship or with water, that was not shot.
@@ -143,6 +127,7 @@ TEST_F(ComputerTurnTest, TicksOutsideTheComputersTurnOnlyMoveTheDraggedShip)
     EXPECT_FALSE(aimPending);
     EXPECT_EQ(Game().shipPictures[4]->GetPosition().x, 210);
     EXPECT_EQ(Game().shipPictures[4]->GetPosition().y, 160);
+    EXPECT_TRUE(log.Matches({}));
     Press(&Game());
 
     StartMatch();
@@ -152,7 +137,7 @@ TEST_F(ComputerTurnTest, TicksOutsideTheComputersTurnOnlyMoveTheDraggedShip)
     EXPECT_FALSE(aimPending);
     EXPECT_TRUE(Game().playerTurn);
     EXPECT_EQ(PlayerBoard(), board);
-    EXPECT_TRUE(sounds.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
 }
 
 // Each action of the computer is checked against the cell it chose, until it has both missed and
@@ -167,7 +152,7 @@ TEST_F(ComputerTurnTest, ComputerAimsOnTheHundredthTickAndShootsOnTheNextHundred
         if (Game().playerTurn)
             PlayerShoots(false);
         ASSERT_FALSE(Game().playerTurn);
-        sounds.Clear();
+        log.Clear();
 
         std::string board = PlayerBoard();
         Tick(99);
@@ -184,7 +169,7 @@ TEST_F(ComputerTurnTest, ComputerAimsOnTheHundredthTickAndShootsOnTheNextHundred
         EXPECT_EQ(PlayerTexts(), texts) << "the aim changes no text";
         EXPECT_EQ(aimed->backColor, static_cast<std::int32_t>(aimYellow));
         EXPECT_EQ(Shown(aimed), aimYellow);
-        EXPECT_TRUE(sounds.Matches({}));
+        EXPECT_TRUE(log.Matches({}));
         EXPECT_TRUE(Game().tickTimer->running);
 
         const bool ship = Split(aimed->tag, ";")[1] == "1";
@@ -201,7 +186,7 @@ TEST_F(ComputerTurnTest, ComputerAimsOnTheHundredthTickAndShootsOnTheNextHundred
         EXPECT_TRUE(Game().tickTimer->running);
 
         if (ship) {
-            EXPECT_TRUE(sounds.Matches({"1013 held"}));
+            EXPECT_TRUE(log.Matches({"sound 1013 (held)"}));
             EXPECT_EQ(aimed->GetText(), "#");
             EXPECT_EQ(aimed->textColor, static_cast<std::int32_t>(white));
             EXPECT_EQ(Shown(aimed), hitRed);
@@ -217,7 +202,7 @@ TEST_F(ComputerTurnTest, ComputerAimsOnTheHundredthTickAndShootsOnTheNextHundred
             }
             EXPECT_EQ(Game().earlierHits, queued);
         } else {
-            EXPECT_TRUE(sounds.Matches({"1014 held"}));
+            EXPECT_TRUE(log.Matches({"sound 1014 (held)"}));
             EXPECT_EQ(aimed->GetText(), "X");
             EXPECT_EQ(aimed->textColor, static_cast<std::int32_t>(black));
             EXPECT_EQ(Shown(aimed), water);
@@ -240,23 +225,18 @@ TEST_F(ComputerTurnTest, ComputersLastHitWinsRevealsItsFleetAndNuovaStartsOver)
     StartMatch();
     PlayerShoots(true);
     int actions = 0;
+    // The log keeps the computer's last action only.
     while (Game().playing && actions < 400) {
         if (Game().playerTurn)
             PlayerShoots(false);
+        log.Clear();
         Tick(100);
         ++actions;
     }
     ASSERT_FALSE(Game().playing) << "no end after " << actions << " actions of the computer";
 
-    ASSERT_FALSE(seams.boxes.empty());
-    const Seams::Box& box = seams.boxes.back();
-    EXPECT_EQ(box.text, "Peccato.. hai perso");
-    EXPECT_EQ(box.caption, "Hai perso");
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_TASKMODAL));
-    EXPECT_EQ(box.owner, Game().handle);
-    EXPECT_FALSE(box.ticksRunning);
-    EXPECT_EQ(seams.boxes.size(), 1u);
-    EXPECT_EQ(sounds.Events().back(), "1013 held");
+    EXPECT_TRUE(log.Matches(
+        {"sound 1013 (held)", "box Hai perso: Peccato.. hai perso (MB_OK|MB_TASKMODAL, over Tiremola, held)"}));
     EXPECT_EQ(Game().statusBar->GetText(), "Peccato.. hai perso");
     EXPECT_TRUE(Game().matchOver);
     EXPECT_EQ(Game().startButton->GetText(), "Nuova");
@@ -270,10 +250,10 @@ TEST_F(ComputerTurnTest, ComputersLastHitWinsRevealsItsFleetAndNuovaStartsOver)
     EXPECT_EQ(Shown(unhit), hitRed);
 
     const std::string board = PlayerBoard();
-    const std::size_t played = sounds.Events().size();
+    log.Clear();
     Tick(500);
     EXPECT_EQ(PlayerBoard(), board);
-    EXPECT_EQ(sounds.Events().size(), played);
+    EXPECT_TRUE(log.Matches({}));
 
     Click(Game().startButton);
     ExpectPlacingAnew();
@@ -286,7 +266,7 @@ TEST_F(ComputerTurnTest, AbandonDuringTheComputersTurnEndsIt)
     PlayerShoots(false);
     Tick(100);
     ASSERT_TRUE(aimPending);
-    sounds.Clear();
+    log.Clear();
 
     Click(Game().startButton);
     ExpectPlacingAnew();
@@ -300,7 +280,7 @@ TEST_F(ComputerTurnTest, AbandonDuringTheComputersTurnEndsIt)
     Tick(500);
     EXPECT_EQ(PlayerBoard(), board);
     EXPECT_EQ(tickCount, ticks);
-    EXPECT_TRUE(sounds.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
 }
 
 // An aim the computer took just before the player abandoned belongs to the old board: the next
@@ -319,12 +299,12 @@ TEST_F(ComputerTurnTest, AimLeftByAnAbandonedMatchIsNotResolvedInTheNext)
     EXPECT_FALSE(aimPending);
     EXPECT_EQ(tickCount, 0);
     PlayerShoots(false);
-    sounds.Clear();
+    log.Clear();
     const std::string board = PlayerBoard();
     Tick(99);
     EXPECT_EQ(PlayerBoard(), board);
     Tick(1);
-    EXPECT_TRUE(sounds.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
     ASSERT_TRUE(aimPending);
     EXPECT_EQ(AimedCell()->backColor, static_cast<std::int32_t>(aimYellow));
     const BoardView view = Game().ReadPlayerBoard();

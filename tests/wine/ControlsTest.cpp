@@ -14,25 +14,17 @@
 
 using namespace TorUtility;
 using TestSupport::Canvas;
-using TestSupport::EventLog;
 using TestSupport::PumpMessages;
 using TestSupport::PumpUntil;
 
 namespace {
 
+using TestSupport::log;
+
 constexpr COLORREF red = RGB(220, 20, 30);
 constexpr COLORREF yellow = RGB(250, 230, 20);
 
-EventLog log;
-
-class ControlsTest : public TestSupport::FormHostTest {
-protected:
-    void SetUp() override
-    {
-        FormHostTest::SetUp();
-        log.Clear();
-    }
-};
+using ControlsTest = TestSupport::FormHostTest;
 
 TEST_F(ControlsTest, EveryCreationDrawsTheNextIdentifierInOrderAcrossKinds)
 {
@@ -105,8 +97,8 @@ TEST_F(TimerTest, TicksReachTheSlotThroughTheFormUntilStopped)
     ASSERT_TRUE(TicksArrive(3, 2000));
     timer->Stop();
     EXPECT_FALSE(timer->running);
-    const std::vector<std::string> seen = log.Events();
-    EXPECT_TRUE(log.Matches(std::vector<std::string>(seen.size(), "tick " + std::to_string(timer->id))));
+    const std::vector<TestSupport::Expected> ticks(log.Events().size(), "tick " + std::to_string(timer->id));
+    EXPECT_TRUE(log.Matches(ticks));
     EXPECT_FALSE(TicksArrive(1, 100)) << "no tick after Stop";
 }
 

@@ -14,7 +14,6 @@
 #include <map>
 
 using namespace MyGame;
-using GameTest::seams;
 using TestSupport::Canvas;
 using TestSupport::PumpMessages;
 using TorUtility::GUIElement;
@@ -252,8 +251,7 @@ TEST_F(DpiTest, TheAboutBoxIsScaledAndItsLinksOpen)
     EXPECT_EQ(about.cy, Scaled(50, dpi));
     SendMessageW(box->mailLink->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(140, dpi), Scaled(20, dpi)));
     PumpMessages();
-    ASSERT_EQ(seams.opened.size(), 1u);
-    EXPECT_EQ(seams.opened[0].rfind("open mailto:info@", 0), 0u) << seams.opened[0];
+    EXPECT_TRUE(TestSupport::log.Matches({"shell open mailto:info@tiremola.test (SW_SHOW, over Tiremola)"}));
 }
 
 // A form takes the scale of the monitor its window is made on, whatever it assumed before.
@@ -264,8 +262,6 @@ TEST_F(DpiTest, AFormTakesItsWindowsScaleWhenTheWindowIsMade)
     form.Create();
     EXPECT_EQ(form.dpi, DisplayDpi());
 }
-
-std::vector<POINT> pressedAt;
 
 // A panel scrolls its content by its logical positions scaled, and hears the mouse in logical
 // pixels.
@@ -288,22 +284,15 @@ TEST_F(DpiTest, PanelsScrollAndHearTheMouseInLogicalPixels)
     EXPECT_EQ(PlaceInParent(inside.handle).top, Scaled(50, dpi) - Scaled(3, dpi))
         << "three lines down moves the content by three logical pixels, scaled";
 
-    pressedAt.clear();
     panel.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) -> std::int32_t {
-        pressedAt.push_back(POINT{x, y});
-        return 0;
+        return TestSupport::log.Record("press " + std::to_string(x) + "," + std::to_string(y)), 0;
     };
     panel.onMouseMove = [](GUIElement*, std::int32_t x, std::int32_t y) -> std::int32_t {
-        pressedAt.push_back(POINT{x, y});
-        return 0;
+        return TestSupport::log.Record("move " + std::to_string(x) + "," + std::to_string(y)), 0;
     };
     SendMessageW(panel.handle, WM_MOUSEMOVE, 0, MAKELPARAM(Scaled(41, dpi), Scaled(7, dpi)));
     SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(40, dpi), Scaled(25, dpi)));
-    ASSERT_EQ(pressedAt.size(), 2u);
-    EXPECT_EQ(pressedAt[0].x, 41);
-    EXPECT_EQ(pressedAt[0].y, 7);
-    EXPECT_EQ(pressedAt[1].x, 40);
-    EXPECT_EQ(pressedAt[1].y, 25);
+    EXPECT_TRUE(TestSupport::log.Matches({"move 41,7", "press 40,25"}));
 }
 
 // Moving to a monitor of another scale and back leaves the same picture and no GDI object behind;

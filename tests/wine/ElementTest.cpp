@@ -7,20 +7,18 @@
 #include <memory>
 
 using namespace TorUtility;
-using TestSupport::EventLog;
 using TestSupport::PixelOf;
 using TestSupport::PumpMessages;
 
 namespace {
 
-EventLog log;
+using TestSupport::log;
 
 class ElementTest : public TestSupport::ToolkitTest {
 protected:
     void SetUp() override
     {
         ToolkitTest::SetUp();
-        log.Clear();
         form = std::make_unique<Form>(GetModuleHandleW(nullptr));
         form->width = 300;
         form->height = 200;
@@ -164,7 +162,13 @@ TEST_F(ElementTest, SetPositionBeforeCreationOnlyStores)
     EXPECT_EQ(stored.y, 8);
 }
 
-std::wstring TooltipText(HWND tooltip, HWND owner)
+// What a tooltip holds for its owner's tool: the text and the area of the owner it answers over.
+struct Tool {
+    std::wstring text;
+    RECT area;
+};
+
+Tool ToolOf(HWND tooltip, HWND owner)
 {
     std::vector<wchar_t> buffer(4096, L'\0');
     TOOLINFOW info{};
@@ -173,9 +177,17 @@ std::wstring TooltipText(HWND tooltip, HWND owner)
     info.uId = reinterpret_cast<UINT_PTR>(owner);
     info.lpszText = buffer.data();
     SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
-    return buffer.data();
+    return Tool{buffer.data(), info.rect};
 }
 
+RECT ClientAreaOf(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return client;
+}
+
+// The tip answers over the element's whole client area, also once the element has grown.
 TEST_F(ElementTest, NoTooltipWithoutTextUntilOneIsSetAndUpdated)
 {
     Label label(form.get(), "");
@@ -185,11 +197,16 @@ TEST_F(ElementTest, NoTooltipWithoutTextUntilOneIsSetAndUpdated)
     label.tooltipText = "Suggerimento";
     label.UpdateTooltip();
     ASSERT_NE(label.tooltipHandle, nullptr);
-    EXPECT_EQ(TooltipText(label.tooltipHandle, label.handle), L"Suggerimento");
+    Tool tool = ToolOf(label.tooltipHandle, label.handle);
+    EXPECT_EQ(tool.text, L"Suggerimento");
+    EXPECT_EQ(tool.area, ClientAreaOf(label.handle));
 
+    SetWindowPos(label.handle, nullptr, 0, 0, 140, 70, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     label.tooltipText = "Altro";
     label.UpdateTooltip();
-    EXPECT_EQ(TooltipText(label.tooltipHandle, label.handle), L"Altro");
+    tool = ToolOf(label.tooltipHandle, label.handle);
+    EXPECT_EQ(tool.text, L"Altro");
+    EXPECT_EQ(tool.area, (RECT{0, 0, 140, 70}));
 }
 
 TEST_F(ElementTest, TooltipTextIsCutTo2023Characters)
@@ -198,7 +215,7 @@ TEST_F(ElementTest, TooltipTextIsCutTo2023Characters)
     label.tooltipText = std::string(2023, 'a') + "bcdef";
     label.Create();
     ASSERT_NE(label.tooltipHandle, nullptr);
-    const std::wstring shown = TooltipText(label.tooltipHandle, label.handle);
+    const std::wstring shown = ToolOf(label.tooltipHandle, label.handle).text;
     EXPECT_EQ(shown.size(), 2023u);
     EXPECT_EQ(shown, std::wstring(2023, L'a'));
 }

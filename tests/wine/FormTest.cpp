@@ -7,21 +7,14 @@
 
 using namespace TorUtility;
 using TestSupport::ClassNameOf;
-using TestSupport::EventLog;
 using TestSupport::PumpMessages;
 
 namespace {
 
-EventLog log;
+using TestSupport::log;
 
 class FormTest : public TestSupport::ToolkitTest {
 protected:
-    void SetUp() override
-    {
-        ToolkitTest::SetUp();
-        log.Clear();
-    }
-
     static std::unique_ptr<Form> NewForm() { return std::make_unique<Form>(GetModuleHandleW(nullptr)); }
 };
 

@@ -9,41 +9,67 @@
 #include "TextUtilities.h"
 #include "Timer.h"
 
+#include <mmsystem.h>
+
+#include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace GameTest {
 
-// What the game asked of the platform calls that tests stand in for.
+using TestSupport::Hex;
+
+// What the stand-ins for the platform's calls answer the game. What it asked of them goes to
+// the test's log, one entry a call, the first three with whether the game's ticks ran then:
+//   box CAPTION: TEXT (TYPE, over OWNER, running|held)
+//   beep TYPE (running|held)
+//   sound ID ([flags F[ from elsewhere], ]running|held), the flags named only when the sound is
+//       not the program's own resource played asynchronously with no default in its place
+//   shell VERB TARGET (SHOW, over OWNER)
+//   popup ..., as TestSupport::PopupStandIn writes it
 struct Seams {
-    struct Box {
-        std::string text;
-        std::string caption;
-        UINT type;
-        HWND owner;
-        bool ticksRunning;
-    };
-    std::vector<Box> boxes;
     // The answer every message box gets.
     int answer = IDYES;
-    int beeps = 0;
-    std::vector<int> sounds;
-    // What the shell was asked to open, as "verb target show-command", and what it answers.
-    std::vector<std::string> opened;
-    // The window that owned each request.
-    std::vector<HWND> shellOwners;
     INT_PTR shellAnswer = 42;
-    // The item texts of each popup shown, and the screen point it was shown at.
-    std::vector<std::vector<std::string>> popups;
-    std::vector<POINT> popupPoints;
-    // The command a popup posts to its owner as if the player chose it; 0 dismisses it.
-    int popupChoice = 0;
     POINT cursor{0, 0};
     bool cursorReadable = true;
 };
 
 inline Seams seams;
+
+inline std::string Ticks()
+{
+    auto* game = dynamic_cast<MyGame::FormMain*>(TorUtility::mainFormInstance);
+    return game && game->tickTimer && game->tickTimer->running ? "running" : "held";
+}
+
+// A message box's type by the names of its parts: buttons, icon (when it has one) and modality.
+inline std::string BoxType(UINT type)
+{
+    const auto part = [type](UINT mask, std::initializer_list<std::pair<UINT, const char*>> names) -> std::string {
+        for (const auto& [value, name] : names)
+            if ((type & mask) == value)
+                return name;
+        return Hex(type & mask);
+    };
+    std::string named = part(MB_TYPEMASK, {{MB_OK, "MB_OK"}, {MB_YESNO, "MB_YESNO"}});
+    if (type & MB_ICONMASK)
+        named += "|" + part(MB_ICONMASK, {{MB_ICONERROR, "MB_ICONERROR"}, {MB_ICONQUESTION, "MB_ICONQUESTION"}});
+    named += "|" + part(MB_MODEMASK, {{MB_APPLMODAL, "MB_APPLMODAL"}, {MB_TASKMODAL, "MB_TASKMODAL"}});
+    if (const UINT others = type & ~static_cast<UINT>(MB_TYPEMASK | MB_ICONMASK | MB_MODEMASK))
+        named += "|" + Hex(others);
+    return named;
+}
+
+inline HINSTANCE WINAPI ShellStandIn(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show)
+{
+    TestSupport::log.Record("shell " + (verb ? TorUtility::ToNarrow(verb) : "(no verb)") + " " +
+                            TorUtility::ToNarrow(file) + " (" +
+                            (show == SW_SHOW ? "SW_SHOW" : Hex(static_cast<unsigned>(show))) + ", over " +
+                            TestSupport::WindowName(owner) + ")");
+    return reinterpret_cast<HINSTANCE>(seams.shellAnswer);
+}
 
 // The real FormMain, built as the program builds it, with message boxes, beeps, sounds, the
 // shell, popup menus and the mouse position answered by the test. Its timer is given an interval
@@ -55,22 +81,25 @@ protected:
         ToolkitTest::SetUp();
         seams = Seams{};
         saved = TorUtility::platform;
-        TorUtility::platform.messageBox = MessageBoxSeam;
-        TorUtility::platform.messageBeep = [](UINT type) -> BOOL {
-            EXPECT_EQ(type, 0xFFFFFFFFu) << "the simple beep";
-            return ++seams.beeps, TRUE;
+        TorUtility::platform.messageBox = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) -> int {
+            TestSupport::log.Record("box " + std::string(caption) + ": " + text + " (" + BoxType(type) + ", over " +
+                                    TestSupport::WindowName(owner) + ", " + Ticks() + ")");
+            return seams.answer;
         };
-        TorUtility::platform.playSound = [](LPCWSTR sound, HMODULE, DWORD) -> BOOL {
-            seams.sounds.push_back(static_cast<int>(reinterpret_cast<std::uintptr_t>(sound)));
+        TorUtility::platform.messageBeep = [](UINT type) -> BOOL {
+            TestSupport::log.Record("beep " + Hex(type) + " (" + Ticks() + ")");
             return TRUE;
         };
-        TorUtility::platform.shellExecute = [](HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show) -> HINSTANCE {
-            seams.shellOwners.push_back(owner);
-            seams.opened.push_back((verb ? TorUtility::ToNarrow(verb) : "(no verb)") + " " + TorUtility::ToNarrow(file) +
-                                   " " + std::to_string(show));
-            return reinterpret_cast<HINSTANCE>(seams.shellAnswer);
+        TorUtility::platform.playSound = [](LPCWSTR sound, HMODULE module, DWORD flags) -> BOOL {
+            std::string way;
+            if (module != GetModuleHandleW(nullptr) || flags != (SND_RESOURCE | SND_ASYNC | SND_NODEFAULT))
+                way = "flags " + Hex(flags) + (module == GetModuleHandleW(nullptr) ? "" : " from elsewhere") + ", ";
+            TestSupport::log.Record("sound " + std::to_string(reinterpret_cast<std::uintptr_t>(sound)) + " (" + way +
+                                    Ticks() + ")");
+            return TRUE;
         };
-        TorUtility::platform.trackPopupMenu = PopupSeam;
+        TorUtility::platform.shellExecute = ShellStandIn;
+        TorUtility::platform.trackPopupMenu = TestSupport::PopupStandIn;
         TorUtility::platform.getCursorInfo = [](PCURSORINFO info) -> BOOL {
             info->ptScreenPos = seams.cursor;
             return seams.cursorReadable;
@@ -137,9 +166,17 @@ protected:
     void PlaceShip(int k, int c, int r, bool vertical = false)
     {
         Press(form->shipPictures[static_cast<std::size_t>(k)]);
-        seams.popupChoice = vertical ? form->verticalItem->id : form->horizontalItem->id;
+        TestSupport::popups.choice = vertical ? form->verticalItem->id : form->horizontalItem->id;
         Press(form->PlayerCell(c, r));
-        seams.popupChoice = 0;
+        TestSupport::popups.choice = 0;
+    }
+
+    // The log's entry for the orientation popup shown at a screen point.
+    std::string OrientationPopup(POINT at) const
+    {
+        return "popup at " + std::to_string(at.x) + "," + std::to_string(at.y) + " (either button, over Tiremola): " +
+               std::to_string(form->horizontalItem->id) + " Posizionamento orizzontale, " +
+               std::to_string(form->verticalItem->id) + " Posizionamento verticale";
     }
 
     // All nine ships, horizontally, on rows 1, 3, 5, ... so that none touches another.
@@ -153,29 +190,6 @@ protected:
     std::unique_ptr<MyGame::FormMain> form;
 
 private:
-    static int WINAPI MessageBoxSeam(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
-    {
-        auto* game = dynamic_cast<MyGame::FormMain*>(TorUtility::mainFormInstance);
-        const bool running = game && game->tickTimer && game->tickTimer->running;
-        seams.boxes.push_back(Seams::Box{text ? text : "", caption ? caption : "", type, owner, running});
-        return seams.answer;
-    }
-
-    static BOOL WINAPI PopupSeam(HMENU menu, UINT, int x, int y, int, HWND owner, const RECT*)
-    {
-        std::vector<std::string> items;
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t caption[256] = {};
-            GetMenuStringW(menu, static_cast<UINT>(i), caption, 256, MF_BYPOSITION);
-            items.push_back(TorUtility::ToNarrow(caption));
-        }
-        seams.popups.push_back(items);
-        seams.popupPoints.push_back(POINT{x, y});
-        if (seams.popupChoice != 0)
-            PostMessageW(owner, WM_COMMAND, static_cast<WPARAM>(seams.popupChoice), 0);
-        return TRUE;
-    }
-
     TorUtility::PlatformCalls saved{};
 };
 

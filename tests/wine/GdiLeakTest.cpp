@@ -17,8 +17,9 @@ namespace {
 
 constexpr int rounds = 10000;
 
-// GetGuiResources answers 0 under Wine, so leaks are counted with the toolkit's own ledger; each
-// test also checks that the ledger moved, so that a balance cannot come from counting nothing.
+// GetGuiResources answers 0 under Wine, so leaks are counted with the toolkit's own ledger. The
+// tests ask for the balance, not for how much a paint makes (drawing may get cheaper); each also
+// checks that the ledger moved, so that a balance cannot come from counting nothing.
 using GdiLeakTest = TestSupport::FormHostTest;
 
 int paints = 0;
@@ -48,9 +49,7 @@ TEST_F(GdiLeakTest, RepaintingACellTenThousandTimesLeavesTheLedgerBalanced)
         UpdateWindow(cell.handle);
     }
     EXPECT_EQ(paints, rounds);
-    // Each paint makes the cell's font, the fill's brush, and the picture's two device contexts
-    // and mask: the ledger really was exercised.
-    EXPECT_GE(gdiLedger.made - made, static_cast<std::uint64_t>(rounds) * 5) << "font, fill and picture each paint";
+    EXPECT_GT(gdiLedger.made, made) << "the ledger saw what the paints made";
     EXPECT_EQ(OutstandingGdiObjects(), outstanding);
 }
 
@@ -116,7 +115,7 @@ TEST_F(GdiLeakTest, PaintingAnOwnerDrawnButtonTenThousandTimesLeavesTheLedgerBal
     const std::uint64_t made = gdiLedger.made;
     for (int i = 0; i < rounds; ++i)
         SendMessageW(form->handle, WM_DRAWITEM, static_cast<WPARAM>(button.id), reinterpret_cast<LPARAM>(&item));
-    EXPECT_GE(gdiLedger.made - made, static_cast<std::uint64_t>(rounds)) << "every paint makes what it draws with";
+    EXPECT_GT(gdiLedger.made, made) << "the ledger saw what the paints made";
     EXPECT_EQ(OutstandingGdiObjects(), outstanding);
 }
 

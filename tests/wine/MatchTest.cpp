@@ -2,59 +2,32 @@
 
 #include "Palette.h"
 
-#include <mmsystem.h>
-
 #include <array>
 
 using namespace MyGame;
 using TestSupport::PixelOf;
-using GameTest::Seams;
 using GameTest::seams;
-using TorUtility::platform;
 using TorUtility::Split;
 
 namespace {
 
-// What the game asked of the platform, in order, each with whether the timer ran at that moment.
-TestSupport::EventLog journal;
-TorUtility::PlatformCalls fixtureCalls{};
+using TestSupport::log;
 
-std::string TimerNow()
-{
-    auto* game = dynamic_cast<FormMain*>(TorUtility::mainFormInstance);
-    return game && game->tickTimer && game->tickTimer->running ? "running" : "held";
-}
+// What the game's stand-ins log for its boxes and sounds.
+const std::string question =
+    "box Uscita: Vuoi realmente uscire? (MB_YESNO|MB_ICONQUESTION|MB_TASKMODAL, over Tiremola, running)";
+const std::string hitSound = "sound 1013 (held)";
+const std::string missSound = "sound 1014 (held)";
+const std::string beep = "beep 0xFFFFFFFF (running)";
 
 class MatchTest : public GameTest::GameTest {
 protected:
-    void SetUp() override
-    {
-        GameTest::SetUp();
-        journal.Clear();
-        fixtureCalls = platform;
-        platform.messageBox = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) -> int {
-            journal.Record("box " + std::string(caption) + ": " + text + " " + TimerNow());
-            return fixtureCalls.messageBox(owner, text, caption, type);
-        };
-        // Sounds come from the program's own resources and never hold the game up; any other way
-        // of playing them shows in the entry.
-        platform.playSound = [](LPCWSTR sound, HMODULE module, DWORD flags) -> BOOL {
-            const bool fromResources = module == GetModuleHandleW(nullptr) && (flags & SND_RESOURCE) == SND_RESOURCE;
-            const bool async = (flags & SND_ASYNC) == SND_ASYNC;
-            journal.Record("sound " + std::to_string(reinterpret_cast<std::uintptr_t>(sound)) + " " + TimerNow() +
-                           (fromResources ? "" : " not from resources") + (async ? "" : " waited for"));
-            return fixtureCalls.playSound(sound, module, flags);
-        };
-        platform.messageBeep = [](UINT type) -> BOOL {
-            journal.Record("beep " + TimerNow());
-            return fixtureCalls.messageBeep(type);
-        };
-    }
-
+    // A match under way; the log starts with it.
     void StartMatch()
     {
         PlaceFleet();
         Click(Game().startButton);
+        log.Clear();
     }
 
     // The enemy cells whose names say they hold a ship, or water, in reading order.
@@ -118,13 +91,12 @@ TEST_F(MatchTest, StartWithAShipStillInTheTrayOnlyWarns)
     ASSERT_TRUE(Game().shipPictures[8]->visible);
     Game().lastHit = Position{4, 4};
     const std::string before = Snapshot();
+    log.Clear();
 
     Click(Game().startButton);
 
-    EXPECT_TRUE(journal.Matches({"box Attenzione: Devi prima posizionare le navi nella tua area. running"}));
-    ASSERT_EQ(seams.boxes.size(), 1u);
-    EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_TASKMODAL));
-    EXPECT_EQ(seams.boxes[0].owner, Game().handle);
+    EXPECT_TRUE(log.Matches(
+        {"box Attenzione: Devi prima posizionare le navi nella tua area. (MB_OK|MB_TASKMODAL, over Tiremola, running)"}));
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(Phase(), "placing / Inizia");
     EXPECT_EQ(Game().lastHit, (Position{4, 4}));
@@ -139,6 +111,7 @@ TEST_F(MatchTest, StartLaysOutTheComputersFleetAndGivesThePlayerTheFirstShot)
     Game().earlierHits = {Position{1, 1}};
     tickCount = 57;
     aimPending = true;
+    log.Clear();
 
     Click(Game().startButton);
 
@@ -153,7 +126,7 @@ TEST_F(MatchTest, StartLaysOutTheComputersFleetAndGivesThePlayerTheFirstShot)
     EXPECT_EQ(Game().enemyCounter->GetText(), "-27");
     EXPECT_EQ(Game().statusBar->GetText(), "Colpisci la nave nemica. Clicca sull'area nemica.");
     EXPECT_TRUE(IsWindowEnabled(Game().statusBar->handle));
-    EXPECT_TRUE(journal.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
 
     // The names and the grid tell the same fleet: nine ships of 2, 2, 2, 3, 3, 3, 4, 4, 4 cells.
     std::array<int, FleetShipCount> shipCells{};
@@ -181,7 +154,7 @@ TEST_F(MatchTest, PlayersShotsMarkTheCellAndDecideTheTurn)
     const std::size_t shipIndex = GridIndex(std::stoi(shipFields[2]), std::stoi(shipFields[3]));
 
     Press(ship);
-    EXPECT_TRUE(journal.Matches({"sound 1013 held"}));
+    EXPECT_TRUE(log.Matches({hitSound}));
     EXPECT_EQ(ship->GetText(), "#");
     EXPECT_EQ(ship->textColor, static_cast<std::int32_t>(white));
     EXPECT_EQ(ship->backColor, static_cast<std::int32_t>(hitRed));
@@ -197,16 +170,15 @@ TEST_F(MatchTest, PlayersShotsMarkTheCellAndDecideTheTurn)
 
     // A second press on the same cell only beeps, and the turn stays.
     std::string before = Snapshot();
-    journal.Clear();
+    log.Clear();
     Press(ship);
-    EXPECT_TRUE(journal.Matches({"beep running"}));
-    EXPECT_EQ(seams.beeps, 1);
+    EXPECT_TRUE(log.Matches({beep}));
     EXPECT_EQ(Snapshot(), before);
 
     CellControl* water = EnemyCells(false).front();
-    journal.Clear();
+    log.Clear();
     Press(water);
-    EXPECT_TRUE(journal.Matches({"sound 1014 held"}));
+    EXPECT_TRUE(log.Matches({missSound}));
     EXPECT_EQ(water->GetText(), "X");
     EXPECT_EQ(water->textColor, static_cast<std::int32_t>(black));
     EXPECT_EQ(Shown(water), MyGame::water);
@@ -217,10 +189,10 @@ TEST_F(MatchTest, PlayersShotsMarkTheCellAndDecideTheTurn)
 
     // The enemy board takes no shots while the computer plays.
     before = Snapshot();
-    journal.Clear();
+    log.Clear();
     Press(EnemyCells(false)[1]);
     Press(EnemyCells(true)[1]);
-    EXPECT_TRUE(journal.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
     EXPECT_EQ(Snapshot(), before);
 
     for (int action = 0; action < 200 && !Game().playerTurn; ++action)
@@ -229,29 +201,26 @@ TEST_F(MatchTest, PlayersShotsMarkTheCellAndDecideTheTurn)
 
     // The missed cell beeps like the hit one; the player still has the shot.
     before = Snapshot();
-    journal.Clear();
+    log.Clear();
     Press(water);
-    EXPECT_TRUE(journal.Matches({"beep running"}));
+    EXPECT_TRUE(log.Matches({beep}));
     EXPECT_EQ(Snapshot(), before);
     Press(EnemyCells(true)[1]);
-    EXPECT_TRUE(journal.Matches({"beep running", "sound 1013 held"}));
+    EXPECT_TRUE(log.Matches({beep, hitSound}));
     EXPECT_EQ(Game().enemyCellsLeft, 25);
 }
 
 TEST_F(MatchTest, TheTwentySeventhHitWinsAndNuovaStartsAFreshMatch)
 {
     StartMatch();
-    std::vector<std::string> expected;
+    std::vector<TestSupport::Expected> expected;
     for (CellControl* ship : EnemyCells(true)) {
         ASSERT_EQ(Phase(), "player's turn / Abbandona");
         Press(ship);
-        expected.push_back("sound 1013 held");
+        expected.emplace_back(hitSound);
     }
-    expected.push_back("box Hai vinto: Bravo.. hai vinto held");
-    EXPECT_TRUE(journal.Matches(expected));
-    ASSERT_EQ(seams.boxes.size(), 1u);
-    EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_TASKMODAL));
-    EXPECT_EQ(seams.boxes[0].owner, Game().handle);
+    expected.emplace_back("box Hai vinto: Bravo.. hai vinto (MB_OK|MB_TASKMODAL, over Tiremola, held)");
+    EXPECT_TRUE(log.Matches(expected));
     EXPECT_EQ(Game().statusBar->GetText(), "Bravo.. hai vinto");
     EXPECT_EQ(Phase(), "over / Nuova");
     EXPECT_EQ(Game().enemyCellsLeft, 0);
@@ -261,13 +230,13 @@ TEST_F(MatchTest, TheTwentySeventhHitWinsAndNuovaStartsAFreshMatch)
 
     // Over means over: neither board answers and the computer does not play.
     const std::string before = Snapshot();
-    journal.Clear();
+    log.Clear();
     Press(EnemyCells(false).front());
     Press(EnemyCells(true).front());
     Press(Game().PlayerCell(1, 1));
     Press(Game().PlayerCell(10, 10));
     Tick(300);
-    EXPECT_TRUE(journal.Matches({}));
+    EXPECT_TRUE(log.Matches({}));
     EXPECT_EQ(Snapshot(), before);
 
     // "Nuova" clears the way for a second match on the same window.
@@ -293,18 +262,13 @@ TEST_F(MatchTest, EveryWayOutThePlayerTakesAsksAndAQuitFromOutsideDoesNot)
     Press(EnemyCells(true).front());
     seams.answer = IDNO;
     const std::string before = Snapshot();
-    journal.Clear();
+    log.Clear();
 
     SendMessageW(Game().handle, WM_CLOSE, 0, 0);
     Click(Game().closeButton);
     Choose(Game().exitItem);
 
-    const std::string question = "box Uscita: Vuoi realmente uscire? running";
-    EXPECT_TRUE(journal.Matches({question, question, question}));
-    for (const Seams::Box& box : seams.boxes) {
-        EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL));
-        EXPECT_EQ(box.owner, Game().handle);
-    }
+    EXPECT_TRUE(log.Matches({question, question, question}));
     EXPECT_TRUE(IsWindow(Game().handle));
     EXPECT_FALSE(Game().destroyed);
     EXPECT_TRUE(Game().tickTimer->running);
@@ -316,7 +280,7 @@ TEST_F(MatchTest, EveryWayOutThePlayerTakesAsksAndAQuitFromOutsideDoesNot)
     EXPECT_TRUE(TestSupport::EndsByItself([this] { TorUtility::RunMessageLoop(form.get()); }));
     HWND window = Game().handle;
     form.reset();
-    EXPECT_TRUE(journal.Matches({question, question, question}));
+    EXPECT_TRUE(log.Matches({question, question, question}));
     EXPECT_FALSE(IsWindow(window));
 }
 
@@ -328,7 +292,7 @@ TEST_F(MatchTest, YesStopsTheTimerAndEndsTheMessageLoop)
     PostMessageW(Game().handle, WM_CLOSE, 0, 0);
     EXPECT_TRUE(TestSupport::EndsByItself([this] { TorUtility::RunMessageLoop(form.get()); }));
 
-    EXPECT_TRUE(journal.Matches({"box Uscita: Vuoi realmente uscire? running"}));
+    EXPECT_TRUE(log.Matches({question}));
     EXPECT_FALSE(IsWindow(Game().handle));
     EXPECT_TRUE(Game().destroyed);
     EXPECT_FALSE(Game().tickTimer->running);

@@ -5,50 +5,14 @@
 #include "TextUtilities.h"
 
 using namespace TorUtility;
-using TestSupport::EventLog;
 using TestSupport::PumpMessages;
 
 namespace {
 
-EventLog log;
+using TestSupport::ItemsOf;
+using TestSupport::log;
 
 using Items = std::vector<std::string>;
-
-// A platform menu's items, one string each: "id text" for a command, "---" for a separator,
-// "text { ... }" for a cascade, with "[x] " before a checked item and " (grey)" after a greyed one.
-Items ItemsOf(HMENU menu)
-{
-    Items items;
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = 127;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        if (info.fType & MFT_SEPARATOR) {
-            items.push_back("---");
-            continue;
-        }
-        std::string entry = ToNarrow(text);
-        if (info.hSubMenu) {
-            entry += " {";
-            for (const std::string& inner : ItemsOf(info.hSubMenu))
-                entry += " " + inner;
-            entry += " }";
-        } else {
-            entry = std::to_string(info.wID) + " " + entry;
-        }
-        if (info.fState & MFS_CHECKED)
-            entry = "[x] " + entry;
-        if (info.fState & MFS_GRAYED)
-            entry += " (grey)";
-        items.push_back(entry);
-    }
-    return items;
-}
 
 std::string Command(const SubMenu& item)
 {
@@ -61,42 +25,14 @@ void RecordCommand(GUIElement* element)
     log.Record(ToNarrow(element->text) + " checked " + (item && item->checkState ? "1" : "0"));
 }
 
-// What the stand-in for the platform's popup was given, and the command it chooses, if any.
-struct PopupRecord {
-    int shown = 0;
-    Items items;
-    int x = 0;
-    int y = 0;
-    HWND owner = nullptr;
-    HMENU menu = nullptr;
-    std::int32_t choice = 0;
-};
-
-PopupRecord popup;
-
-// Like the real popup, it answers at once and reports a choice afterwards as a menu command.
-BOOL WINAPI RecordPopup(HMENU menu, UINT, int x, int y, int, HWND owner, const RECT*)
-{
-    ++popup.shown;
-    popup.items = ItemsOf(menu);
-    popup.x = x;
-    popup.y = y;
-    popup.owner = owner;
-    popup.menu = menu;
-    if (popup.choice)
-        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(popup.choice, 0), 0);
-    return TRUE;
-}
-
 class MenuTest : public TestSupport::FormHostTest {
 protected:
     void SetUp() override
     {
         FormHostTest::SetUp();
-        log.Clear();
-        popup = PopupRecord{};
+        form->SetText("Ospite");
         realPopup = platform.trackPopupMenu;
-        platform.trackPopupMenu = RecordPopup;
+        platform.trackPopupMenu = TestSupport::PopupStandIn;
     }
 
     void TearDown() override
@@ -227,25 +163,18 @@ TEST_F(MenuTest, PopupListsTheContainersItemsAtThePointAndIsFreedAfterwards)
     SubMenu redItem(&colour, "Rosso");
 
     ShowPopup(&container, form.get(), 10, 20);
-    EXPECT_EQ(popup.shown, 1);
-    EXPECT_EQ(popup.items,
-              (Items{Command(turn), "---", "[x] " + Command(grid), "Colore { " + Command(redItem) + " }"}));
-    EXPECT_EQ(popup.x, 10);
-    EXPECT_EQ(popup.y, 20);
-    EXPECT_EQ(popup.owner, static_cast<HWND>(form->handle));
-    EXPECT_FALSE(IsMenu(popup.menu)) << "the popup is destroyed once it has been shown";
+    EXPECT_TRUE(log.Matches({"popup at 10,20 (either button, over Ospite): " + Command(turn) + ", ---, [x] " +
+                             Command(grid) + ", Colore { " + Command(redItem) + " }"}));
+    EXPECT_FALSE(IsMenu(TestSupport::popups.last)) << "the popup is destroyed once it has been shown";
 }
 
 TEST_F(MenuTest, EmptyOrMissingContainerShowsAnEmptyPopup)
 {
     Menu empty("", nullptr);
     ShowPopup(&empty, form.get(), 0, 0);
-    EXPECT_EQ(popup.shown, 1);
-    EXPECT_EQ(popup.items, Items{});
     ShowPopup(nullptr, nullptr, 0, 0);
-    EXPECT_EQ(popup.shown, 2);
-    EXPECT_EQ(popup.items, Items{});
-    EXPECT_EQ(popup.owner, nullptr);
+    EXPECT_TRUE(
+        log.Matches({"popup at 0,0 (either button, over Ospite):", "popup at 0,0 (either button, over no window):"}));
 }
 
 TEST_F(MenuTest, ChoiceFromAPopupArrivesAsAMenuCommandAndFlipsTheItem)
@@ -256,13 +185,13 @@ TEST_F(MenuTest, ChoiceFromAPopupArrivesAsAMenuCommandAndFlipsTheItem)
     grid.checkState = true;
     grid.onCommand = RecordCommand;
 
-    popup.choice = grid.id;
+    TestSupport::popups.choice = grid.id;
     ShowPopup(&container, form.get(), 0, 0);
     PumpMessages();
-    popup.choice = 0;
+    TestSupport::popups.choice = 0;
     ShowPopup(&container, form.get(), 0, 0);
-    EXPECT_EQ(popup.items, (Items{Command(grid)}));
-    EXPECT_TRUE(log.Matches({"Griglia checked 0"}));
+    EXPECT_TRUE(log.Matches({"popup at 0,0 (either button, over Ospite): [x] " + Command(grid), "Griglia checked 0",
+                             "popup at 0,0 (either button, over Ospite): " + Command(grid)}));
 }
 
 }

@@ -7,13 +7,15 @@
 
 using namespace MyGame;
 using GameTest::seams;
+using TestSupport::log;
 using TestSupport::PixelOf;
 
 namespace {
 
 using Spot = std::pair<int, int>;
 
-const std::vector<std::string> placementItems = {"Posizionamento orizzontale", "Posizionamento verticale"};
+// The refusal of a drop that fits neither way.
+const std::string refusal = "beep 0xFFFFFFFF (running)";
 
 Spot PositionOf(TorUtility::GUIElement* element)
 {
@@ -196,8 +198,7 @@ TEST_F(PlacementTest, DropThatFitsOneWayOnlyPlacesTheShipAtOnce)
     EXPECT_TRUE(Shown(6, false));
     EXPECT_EQ(Game().draggedShip, nullptr);
     EXPECT_TRUE(Game().tickTimer->running);
-    EXPECT_TRUE(seams.popups.empty());
-    EXPECT_EQ(seams.beeps, 0);
+    EXPECT_TRUE(log.Matches({}));
 
     MouseAt(300, 200);
     Tick();
@@ -208,7 +209,6 @@ TEST_F(PlacementTest, DropsThatFitNeitherWayBeepAndTheDragGoesOn)
 {
     PlaceShip(3, 5, 3); // (5,3) to (7,3)
     ASSERT_TRUE(HoldsShip(7, 3, 3));
-    const std::size_t asked = seams.popups.size();
     const std::vector<std::string> names = PlayerNames();
     const Grid grid = Game().playerGrid;
 
@@ -225,13 +225,12 @@ TEST_F(PlacementTest, DropsThatFitNeitherWayBeepAndTheDragGoesOn)
         {5, 6, 2, "the down run crosses the ship, the right run lies along its top"},
         {1, 8, 3, "the right run meets the ship end to end, the down run lies beside its end"},
     };
-    int beeps = 0;
     for (const Drop& drop : drops) {
+        log.Clear();
         Press(Picture(drop.k));
         MouseAt(150, 150);
         Tick();
         Press(Game().PlayerCell(drop.c, drop.r));
-        EXPECT_EQ(seams.beeps, ++beeps) << drop.why;
         EXPECT_EQ(Game().draggedShip, Picture(drop.k)) << drop.why;
         EXPECT_TRUE(Shown(drop.k, true)) << drop.why;
         EXPECT_EQ(PositionOf(Picture(drop.k)), Spot(160, 160)) << drop.why;
@@ -242,8 +241,8 @@ TEST_F(PlacementTest, DropsThatFitNeitherWayBeepAndTheDragGoesOn)
         Tick();
         EXPECT_EQ(PositionOf(Picture(drop.k)), Spot(180, 180)) << drop.why << ": still dragged";
         Press(&Game(), 600, 60);
+        EXPECT_TRUE(log.Matches({refusal})) << drop.why;
     }
-    EXPECT_EQ(seams.popups.size(), asked);
 }
 
 TEST_F(PlacementTest, EdgeContactOneWayLeavesTheOtherAndCornerContactIsAllowed)
@@ -251,7 +250,7 @@ TEST_F(PlacementTest, EdgeContactOneWayLeavesTheOtherAndCornerContactIsAllowed)
     PlaceShip(0, 5, 3);       // (5,3) and (6,3)
     PlaceShip(1, 5, 7, true); // (5,7) and (5,8)
     ASSERT_EQ(ShipCells(), 4);
-    const std::size_t asked = seams.popups.size();
+    log.Clear();
 
     // Right from (3,2) the run would lie on the first ship's top edge at (5,2).
     Press(Picture(3));
@@ -265,21 +264,20 @@ TEST_F(PlacementTest, EdgeContactOneWayLeavesTheOtherAndCornerContactIsAllowed)
     Press(Game().PlayerCell(4, 5));
     for (int c = 4; c <= 6; ++c)
         EXPECT_TRUE(HoldsShip(c, 5, 4));
-    EXPECT_EQ(seams.popups.size(), asked);
+    EXPECT_TRUE(log.Matches({}));
 
     // (7,6) meets the last ship at its corner (6,5) only: both ways stay open.
     PlaceShip(2, 7, 6, true);
-    EXPECT_EQ(seams.popups.size(), asked + 1);
+    EXPECT_TRUE(log.Matches({OrientationPopup(seams.cursor)}));
     EXPECT_TRUE(HoldsShip(7, 6, 2));
     EXPECT_TRUE(HoldsShip(7, 7, 2));
 
     // Right from (6,9), the only way that stays on the board, meets the second ship's corner (5,8).
     PlaceShip(5, 6, 9);
-    EXPECT_EQ(seams.popups.size(), asked + 1);
     for (int c = 6; c <= 8; ++c)
         EXPECT_TRUE(HoldsShip(c, 9, 5));
     EXPECT_EQ(ShipCells(), 15);
-    EXPECT_EQ(seams.beeps, 0);
+    EXPECT_TRUE(log.Matches({OrientationPopup(seams.cursor)}));
 }
 
 TEST_F(PlacementTest, DropThatFitsBothWaysAsksAndADismissalLeavesEverythingAsItWas)
@@ -293,13 +291,10 @@ TEST_F(PlacementTest, DropThatFitsBothWaysAsksAndADismissalLeavesEverythingAsItW
     const Grid grid = Game().playerGrid;
     fixturePopup = TorUtility::platform.trackPopupMenu;
     TorUtility::platform.trackPopupMenu = PopupNotingTicks;
+    log.Clear();
     Press(Game().PlayerCell(2, 5));
     TorUtility::platform.trackPopupMenu = fixturePopup;
 
-    ASSERT_EQ(seams.popups.size(), 2u);
-    EXPECT_EQ(seams.popups.back(), placementItems);
-    EXPECT_EQ(seams.popupPoints.back().x, mouse.x);
-    EXPECT_EQ(seams.popupPoints.back().y, mouse.y);
     EXPECT_FALSE(ticksDuringPopup) << "the ticks wait while the player chooses";
     EXPECT_TRUE(Game().tickTimer->running);
     EXPECT_EQ(Game().pendingShip, Picture(4));
@@ -311,16 +306,14 @@ TEST_F(PlacementTest, DropThatFitsBothWaysAsksAndADismissalLeavesEverythingAsItW
     EXPECT_TRUE(Shown(4, true));
     EXPECT_EQ(PlayerNames(), names);
     EXPECT_EQ(Game().playerGrid, grid);
-    EXPECT_EQ(seams.beeps, 0);
 
     MouseAt(300, 200);
     Tick();
     EXPECT_EQ(PositionOf(Picture(4)), Home(4)) << "the picture is no longer dragged";
 
     Click(Game().startButton);
-    ASSERT_EQ(seams.boxes.size(), 1u);
-    EXPECT_EQ(seams.boxes[0].text, "Devi prima posizionare le navi nella tua area.");
-    EXPECT_EQ(seams.boxes[0].caption, "Attenzione");
+    EXPECT_TRUE(log.Matches({OrientationPopup(mouse), "box Attenzione: Devi prima posizionare le navi nella tua area. "
+                                                      "(MB_OK|MB_TASKMODAL, over Tiremola, running)"}));
     EXPECT_FALSE(Game().playing);
 }
 
@@ -329,9 +322,7 @@ TEST_F(PlacementTest, ChoiceFromThePopupPlacesTheShipThatWay)
     PlaceShip(3, 2, 2, false);
     PlaceShip(7, 7, 4, true);
 
-    ASSERT_EQ(seams.popups.size(), 2u);
-    EXPECT_EQ(seams.popups[0], placementItems);
-    EXPECT_EQ(seams.popups[1], placementItems) << "each popup holds each item once";
+    EXPECT_TRUE(log.Matches({OrientationPopup(seams.cursor), OrientationPopup(seams.cursor)}));
     for (int c = 2; c <= 4; ++c)
         EXPECT_TRUE(HoldsShip(c, 2, 3));
     for (int r = 4; r <= 7; ++r)
@@ -382,8 +373,7 @@ TEST_F(PlacementTest, OnlyTheChoiceThatAnswersThePopupPlacesTheShip)
     ExpectChoiceChangesNothing(Game().horizontalItem, "a ship now lies along the run");
     EXPECT_TRUE(Shown(6, true));
 
-    EXPECT_EQ(seams.popups.size(), 4u);
-    EXPECT_EQ(seams.beeps, 0);
+    EXPECT_TRUE(log.Matches(std::vector<TestSupport::Expected>(4, OrientationPopup(seams.cursor))));
 }
 
 TEST_F(PlacementTest, PressingAnyCellOfAPlacedShipPicksUpTheWholeShip)
@@ -418,7 +408,7 @@ TEST_F(PlacementTest, PressingAnyCellOfAPlacedShipPicksUpTheWholeShip)
             Press(&Game(), 600, 60);
         }
     }
-    EXPECT_EQ(seams.beeps, 0);
+    EXPECT_TRUE(log.Only("beep").Matches({}));
 }
 
 // A press that follows the last one on the same cell within the double-click time reaches the
@@ -428,11 +418,11 @@ TEST_F(PlacementTest, AQuickSecondPressOnTheSameCellCountsAsAPress)
     PlaceShip(3, 3, 3);
     Press(Game().PlayerCell(3, 3));
     ASSERT_EQ(Game().draggedShip, Picture(3));
-    seams.popupChoice = Game().horizontalItem->id;
+    TestSupport::popups.choice = Game().horizontalItem->id;
     SendMessageW(Game().PlayerCell(3, 3)->handle, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(Game().PlayerCell(3, 3)->handle, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     TestSupport::PumpMessages();
-    seams.popupChoice = 0;
+    TestSupport::popups.choice = 0;
     for (int c = 3; c < 6; ++c)
         EXPECT_TRUE(HoldsShip(c, 3, 3)) << c;
     EXPECT_EQ(Game().draggedShip, nullptr);
@@ -504,6 +494,7 @@ TEST_F(PlacementTest, PressesOffThePlayersBoardDoNothingWhilePlacing)
     PlaceShip(0, 1, 1);
     const std::vector<std::string> names = PlayerNames();
     const std::vector<std::string> enemyBefore = EnemyCells();
+    log.Clear();
 
     for (bool dragging : {false, true}) {
         if (dragging) {
@@ -525,8 +516,7 @@ TEST_F(PlacementTest, PressesOffThePlayersBoardDoNothingWhilePlacing)
         EXPECT_EQ(ShipCells(), 2);
         EXPECT_EQ(EnemyCells(), enemyBefore);
     }
-    EXPECT_EQ(seams.beeps, 0);
-    EXPECT_TRUE(seams.sounds.empty());
+    EXPECT_TRUE(log.Matches({}));
     EXPECT_FALSE(Game().playing);
 }
 
@@ -536,6 +526,7 @@ TEST_F(PlacementTest, DuringAMatchPicturesAndThePlayersBoardTakeNoPressesButTheD
     Click(Game().startButton);
     ASSERT_TRUE(Game().playing);
     const std::vector<std::string> names = PlayerNames();
+    log.Clear();
 
     Press(Picture(0));
     EXPECT_EQ(Game().draggedShip, nullptr);
@@ -544,7 +535,7 @@ TEST_F(PlacementTest, DuringAMatchPicturesAndThePlayersBoardTakeNoPressesButTheD
     EXPECT_EQ(PlayerNames(), names);
     EXPECT_EQ(ShipCells(), 27);
     EXPECT_EQ(Game().draggedShip, nullptr);
-    EXPECT_EQ(seams.beeps, 0);
+    EXPECT_TRUE(log.Matches({}));
     for (int k = 0; k < 9; ++k)
         EXPECT_TRUE(Shown(k, false));
 

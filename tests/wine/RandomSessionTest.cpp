@@ -65,7 +65,8 @@ protected:
     {
         FormMain& game = Game();
         const int popupAnswer = Roll(0, 2);
-        seams.popupChoice = popupAnswer == 0 ? 0 : popupAnswer == 1 ? game.horizontalItem->id : game.verticalItem->id;
+        TestSupport::popups.choice =
+            popupAnswer == 0 ? 0 : popupAnswer == 1 ? game.horizontalItem->id : game.verticalItem->id;
         const int c = Roll(1, BoardSide);
         const int r = Roll(1, BoardSide);
         const std::string at = std::to_string(c) + "," + std::to_string(r);
@@ -222,7 +223,7 @@ TEST_F(RandomSessionTest, BookkeepingHoldsThroughALongRandomSession)
     std::printf("%d events in %.1f s: %d matches started, %d won, %d lost, %d abandoned; %d about boxes, "
                 "%zu boxes answered No or OK\n",
                 sessionEvents, seconds, tally.started, tally.won, tally.lost, tally.abandoned, tally.aboutBoxes,
-                seams.boxes.size());
+                TestSupport::log.Only("box").Events().size());
     EXPECT_GT(tally.won, 0) << "the player never won";
     EXPECT_GT(tally.lost, 0) << "the computer never won";
 }

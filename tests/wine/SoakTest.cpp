@@ -13,7 +13,6 @@
 #include <vector>
 
 using namespace MyGame;
-using GameTest::seams;
 
 namespace {
 
@@ -105,16 +104,12 @@ protected:
     // Plays one match to its end and checks its outcome; answers whether the player won.
     bool PlayMatch(bool shipsFirst)
     {
-        // What the stand-ins recorded of the last match would otherwise pile up in this process.
-        seams.boxes.clear();
-        seams.sounds.clear();
-        seams.popups.clear();
-        seams.popupPoints.clear();
         PlaceFleet();
         EXPECT_EQ(CountShips(Game().playerGrid), fleetCells);
         Click(Game().startButton);
         EXPECT_TRUE(Game().playing);
-        const std::size_t boxesBefore = seams.boxes.size();
+        // The log keeps one match at a time: it would otherwise pile up in this process.
+        TestSupport::log.Clear();
         // Each turn is one shot; a match has at most 100 of each side's and the computer needs
         // two hundred ticks for one: aim, then resolve.
         for (int turns = 0; !Game().matchOver && turns < 400; ++turns) {
@@ -148,12 +143,10 @@ protected:
                 }
             }
         }
-        EXPECT_EQ(seams.boxes.size(), boxesBefore + 1) << "one message box ends the match";
-        if (seams.boxes.size() == boxesBefore + 1) {
-            const auto& box = seams.boxes.back();
-            EXPECT_EQ(box.text, won ? "Bravo.. hai vinto" : "Peccato.. hai perso");
-            EXPECT_EQ(box.caption, won ? "Hai vinto" : "Hai perso");
-        }
+        EXPECT_TRUE(TestSupport::log.Only("box").Matches(
+            {won ? "box Hai vinto: Bravo.. hai vinto (MB_OK|MB_TASKMODAL, over Tiremola, held)"
+                 : "box Hai perso: Peccato.. hai perso (MB_OK|MB_TASKMODAL, over Tiremola, held)"}))
+            << "one message box ends the match";
         EXPECT_EQ(Game().startButton->GetText(), "Nuova");
 
         Click(Game().startButton);

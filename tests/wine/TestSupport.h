@@ -4,6 +4,7 @@
 #include "Form.h"
 #include "GUIElement.h"
 #include "PanelChildren.h"
+#include "TextUtilities.h"
 #include "WindowProc.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Rectangles compare and print in test expectations.
@@ -84,43 +87,180 @@ bool EndsByItself(Run run, UINT milliseconds = 10000)
     return !stopped;
 }
 
-// The events a test has seen, in order, compared with an expected list the way Wine's own
-// message-sequence tests do: the first difference is named with its position.
+// One entry of an expected sequence, written as Wine's own message tests write theirs: what must
+// come next or, when optional, what may. It keeps where it was written, so that a mismatch names
+// the line of the table.
+struct Expected {
+    Expected(std::string event, const char* file = __builtin_FILE(), int line = __builtin_LINE())
+        : event(std::move(event)), file(file), line(line)
+    {
+    }
+    Expected(const char* event, const char* file = __builtin_FILE(), int line = __builtin_LINE())
+        : Expected(std::string(event), file, line)
+    {
+    }
+
+    std::string event;
+    const char* file;
+    int line;
+    bool optional = false;
+};
+
+// An entry that may or may not be seen at its place in the sequence.
+inline Expected Optional(std::string event, const char* file = __builtin_FILE(), int line = __builtin_LINE())
+{
+    Expected entry(std::move(event), file, line);
+    entry.optional = true;
+    return entry;
+}
+
+// What a test has seen, in order: its own events and every call the stand-ins for the platform
+// took. A check compares the whole sequence with a table of expected entries and reports the
+// first difference with its position and the table's file and line.
 class EventLog {
 public:
-    void Record(const std::string& event) { events.push_back(event); }
+    void Record(std::string event) { events.push_back(std::move(event)); }
     void Clear() { events.clear(); }
     const std::vector<std::string>& Events() const { return events; }
 
-    ::testing::AssertionResult Matches(const std::vector<std::string>& expected) const
+    // The entries that begin with this text, for a check of one kind of call among many.
+    EventLog Only(const std::string& kind) const
     {
-        const std::size_t common = std::min(expected.size(), events.size());
-        for (std::size_t i = 0; i < common; ++i)
-            if (events[i] != expected[i])
-                return ::testing::AssertionFailure()
-                       << "event " << i << ": expected \"" << expected[i] << "\", got \"" << events[i] << "\""
-                       << Listing();
-        if (events.size() != expected.size())
+        EventLog some;
+        for (const std::string& event : events)
+            if (event.starts_with(kind))
+                some.Record(event);
+        return some;
+    }
+
+    ::testing::AssertionResult Matches(const std::vector<Expected>& expected) const
+    {
+        std::size_t e = 0;
+        std::size_t seen = 0;
+        while (e < expected.size() && seen < events.size()) {
+            if (expected[e].event == events[seen]) {
+                ++e;
+                ++seen;
+            } else if (expected[e].optional) {
+                ++e;
+            } else {
+                return Mismatch(expected[e], seen,
+                                "expected \"" + expected[e].event + "\", got \"" + events[seen] + "\"");
+            }
+        }
+        for (; e < expected.size(); ++e)
+            if (!expected[e].optional)
+                return Mismatch(expected[e], seen, "missing \"" + expected[e].event + "\"");
+        if (seen < events.size())
             return ::testing::AssertionFailure()
-                   << (events.size() < expected.size() ? "missing event " + std::to_string(common) + " \"" +
-                                                             expected[common] + "\""
-                                                       : "unexpected event " + std::to_string(common) + " \"" +
-                                                             events[common] + "\"")
+                   << "event " << seen << ": unexpected \"" << events[seen] << "\" after the last expected"
                    << Listing();
         return ::testing::AssertionSuccess();
     }
 
 private:
+    ::testing::AssertionResult Mismatch(const Expected& entry, std::size_t seen, const std::string& what) const
+    {
+        return ::testing::AssertionFailure()
+               << entry.file << ":" << entry.line << ": event " << seen << ": " << what << Listing();
+    }
+
     std::string Listing() const
     {
         std::string all = "\n  seen:";
         for (const std::string& event : events)
-            all += " " + event + ",";
+            all += "\n    " + event;
         return all;
     }
 
     std::vector<std::string> events;
 };
+
+// The one log of every test: the platform's stand-ins write to it, and so do the tests' own slots.
+inline EventLog log;
+
+inline std::string Hex(unsigned value)
+{
+    char text[16] = {};
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+// A window as the log names it: by its caption, or by its class when it has none.
+inline std::string WindowName(HWND window)
+{
+    if (!window)
+        return "no window";
+    wchar_t name[256] = {};
+    if (GetWindowTextW(window, name, 256) == 0)
+        GetClassNameW(window, name, 256);
+    return TorUtility::ToNarrow(name);
+}
+
+// A platform menu's items, one string each: "id text" for a command, "---" for a separator,
+// "text { ... }" for a cascade, with "[x] " before a checked item and " (grey)" after a greyed one.
+inline std::vector<std::string> ItemsOf(HMENU menu)
+{
+    std::vector<std::string> items;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 127;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        if (info.fType & MFT_SEPARATOR) {
+            items.push_back("---");
+            continue;
+        }
+        std::string entry = TorUtility::ToNarrow(text);
+        if (info.hSubMenu) {
+            entry += " {";
+            for (const std::string& inner : ItemsOf(info.hSubMenu))
+                entry += " " + inner;
+            entry += " }";
+        } else {
+            entry = std::to_string(info.wID) + " " + entry;
+        }
+        if (info.fState & MFS_CHECKED)
+            entry = "[x] " + entry;
+        if (info.fState & MFS_GRAYED)
+            entry += " (grey)";
+        items.push_back(entry);
+    }
+    return items;
+}
+
+// What the stand-in for the platform's popup menu answers, and the menu it was given last.
+struct Popups {
+    // The command reported as chosen, as the real popup reports it once it has closed; 0 dismisses.
+    std::int32_t choice = 0;
+    HMENU last = nullptr;
+};
+
+inline Popups popups;
+
+// Stands in for TrackPopupMenu, which would wait for the player: logs the call as
+// "popup at X,Y (BUTTONS[, flags N], over OWNER): ITEM, ITEM, ..." and posts the chosen command,
+// if any, as the real popup does once it has closed.
+inline BOOL WINAPI PopupStandIn(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*)
+{
+    std::string entry = "popup at " + std::to_string(x) + "," + std::to_string(y) + " (" +
+                        ((flags & TPM_RIGHTBUTTON) ? "either button" : "left button");
+    if (const UINT others = flags & ~static_cast<UINT>(TPM_RIGHTBUTTON))
+        entry += ", flags " + Hex(others);
+    entry += ", over " + WindowName(owner) + "):";
+    const char* separator = " ";
+    for (const std::string& item : ItemsOf(menu))
+        entry += std::exchange(separator, ", ") + item;
+    log.Record(entry);
+    popups.last = menu;
+    if (popups.choice != 0)
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(popups.choice, 0), 0);
+    return TRUE;
+}
 
 // A form whose state is put back before each test, so that every test starts like a new process
 // for the toolkit's process-wide values.
@@ -128,6 +268,8 @@ class ToolkitTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        log.Clear();
+        popups = Popups{};
         TorUtility::idCounter = 0;
         TorUtility::mainWindow = nullptr;
         TorUtility::activeForm = nullptr;

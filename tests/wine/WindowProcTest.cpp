@@ -10,12 +10,11 @@
 #include <memory>
 
 using namespace TorUtility;
-using TestSupport::EventLog;
 using TestSupport::PumpMessages;
 
 namespace {
 
-EventLog log;
+using TestSupport::log;
 
 // A form that reports the element operations the window procedure calls on it.
 class RecordingForm : public Form {
