@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <type_traits>
 #include <vector>
 
 namespace TorUtility {
@@ -35,28 +34,6 @@ public:
 private:
     HDC dc;
     HGDIOBJ previous;
-};
-
-// An object or memory DC made for one drawing step (through Made), released through the ledger
-// on every way out of the step's scope. An object that could not be made is none, and reads as
-// false.
-template <typename Handle>
-class StepObject {
-public:
-    explicit StepObject(Handle made) : object(made) {}
-    StepObject(const StepObject&) = delete;
-    StepObject& operator=(const StepObject&) = delete;
-    ~StepObject()
-    {
-        if constexpr (std::is_same_v<Handle, HDC>)
-            UnmakeDC(object);
-        else
-            Unmake(object);
-    }
-    operator Handle() const { return object; }
-
-private:
-    Handle object;
 };
 
 // A rectangle from the box's corners with the pen and brush given, each selected for it alone;
@@ -319,8 +296,8 @@ void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP
             return;
         }
     }
-    const StepObject<HDC> pictureDC(Made(CreateCompatibleDC(dc)));
-    const StepObject<HDC> maskDC(Made(CreateCompatibleDC(dc)));
+    const StepDC pictureDC(Made(CreateCompatibleDC(dc)));
+    const StepDC maskDC(Made(CreateCompatibleDC(dc)));
     if (!pictureDC || !maskDC) {
         OnGdiFailure();
         return;

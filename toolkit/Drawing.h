@@ -95,6 +95,26 @@ Handle Made(Handle object)
 void Unmake(HGDIOBJ object);
 void UnmakeDC(HDC deviceContext);
 
+// A handle owned by a scope: `release` gets it, made or not, on every way out of the scope. A
+// handle that could not be made is none, and reads as false.
+template <typename Handle, auto release>
+class ScopedHandle {
+public:
+    explicit ScopedHandle(Handle handle) : handle(handle) {}
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ~ScopedHandle() { release(handle); }
+    operator Handle() const { return handle; }
+
+private:
+    Handle handle;
+};
+
+// An object or memory DC made for one drawing step (through Made), released through the ledger.
+template <typename Object>
+using StepObject = ScopedHandle<Object, Unmake>;
+using StepDC = ScopedHandle<HDC, UnmakeDC>;
+
 // The description of a picture of 32-bit 0x00RRGGBB pixels, rows from the top.
 BITMAPINFO TopDownPicture(int width, int height);
 

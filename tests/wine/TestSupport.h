@@ -368,19 +368,14 @@ inline std::int64_t OutstandingGdiObjects()
            static_cast<std::int64_t>(TorUtility::gdiLedger.deleted);
 }
 
+inline void DeleteTestObject(HGDIOBJ object)
+{
+    DeleteObject(object);
+}
+
 // A GDI object the test made, deleted when the test is done with it.
 template <typename Handle>
-class Owned {
-public:
-    explicit Owned(Handle object) : object(object) {}
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { DeleteObject(object); }
-    operator Handle() const { return object; }
-
-private:
-    Handle object;
-};
+using Owned = TorUtility::ScopedHandle<Handle, DeleteTestObject>;
 
 // A 32-bit top-down DIB whose pixels are given by paint(x, y).
 template <typename Paint>
