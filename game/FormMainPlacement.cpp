@@ -63,7 +63,8 @@ POINT FormMain::CursorOnScreen() const
 void FormMain::FollowMouse()
 {
     POINT screen{};
-    if (!draggedShip || !ReadCursor(screen))
+    // Behind a box the player is answering, the mouse moves over the box, not over the game.
+    if (!draggedShip || boxesOpen > 0 || !ReadCursor(screen))
         return;
     const POINT mouse = ClientPoint(screen);
     if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)

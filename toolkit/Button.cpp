@@ -51,12 +51,14 @@ int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
         return 0;
     BITMAP description{};
     GetObjectW(shown, sizeof description, &description);
-    const int itemHeight = item.bottom - item.top;
-    const int pictureWidth = ToDevice(description.bmWidth, drawing.dpi);
-    const int pictureHeight = ToDevice(description.bmHeight, drawing.dpi);
-    drawing.DrawMasked(item.left + ToDevice(pictureMargin, drawing.dpi), (itemHeight - pictureHeight) / 2,
-                       pictureWidth, pictureHeight, shown);
-    return item.left + pictureWidth + ToDevice(captionGap, drawing.dpi);
+    // Placed in logical pixels inside the button, then scaled by its edges as the button was.
+    const int top = (GetClientSize().cy - description.bmHeight) / 2;
+    const RECT box = ToDeviceInside(
+        RECT{pictureMargin, top, pictureMargin + description.bmWidth, top + description.bmHeight}, POINT{x, y},
+        drawing.dpi);
+    drawing.DrawMasked(item.left + box.left, box.top, box.right - box.left, box.bottom - box.top, shown);
+    const RECT caption = ToDeviceInside(RECT{0, 0, description.bmWidth + captionGap, 0}, POINT{x, y}, drawing.dpi);
+    return item.left + caption.right;
 }
 
 void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)

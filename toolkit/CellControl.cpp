@@ -47,6 +47,18 @@ void CellControl::ChangeTextColor(std::int32_t color)
     Invalidate();
 }
 
+// Placed in the client area in logical pixels, then scaled by its edges as the cell's own window
+// was, so that a picture as large as the cell covers it exactly.
+RECT CellControl::PictureBox() const
+{
+    const SIZE client = GetClientSize();
+    const int top = (client.cy - pictureHeight) / 2;
+    const int left = pictureAlign == Drawing::alignRight    ? client.cx - pictureWidth - pictureMargin
+                     : pictureAlign == Drawing::alignCenter ? (client.cx - pictureWidth) / 2
+                                                            : pictureMargin;
+    return ToDeviceInside(RECT{left, top, left + pictureWidth, top + pictureHeight}, POINT{x, y}, Dpi());
+}
+
 void CellControl::OnPaint()
 {
     RECT client{};
@@ -73,15 +85,9 @@ void CellControl::OnPaint()
             drawing.DrawString(w - lineHeight, h - lineHeight, lineHeight, lineHeight, std::string("*"),
                                Drawing::alignCenter, ink, inUse);
         if (picture) {
-            const int pw = ToDevice(pictureWidth, drawing.dpi);
-            const int ph = ToDevice(pictureHeight, drawing.dpi);
-            const int margin = ToDevice(pictureMargin, drawing.dpi);
-            const int top = (h - ph) / 2;
-            const int left = pictureAlign == Drawing::alignRight    ? w - pw - margin
-                             : pictureAlign == Drawing::alignCenter ? (w - pw) / 2
-                                                                    : margin;
-            const bool large = largePicture && drawing.dpi > logicalDpi;
-            drawing.DrawMasked(left, top, pw, ph, large ? largePicture : picture);
+            const RECT box = PictureBox();
+            drawing.DrawMasked(box.left, box.top, box.right - box.left, box.bottom - box.top,
+                               PictureForScale(picture, largePicture, drawing.dpi));
         }
         drawing.Finish();
     }

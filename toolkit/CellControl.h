@@ -40,6 +40,8 @@ public:
 
 private:
     void Invalidate();
+    // Where the picture is drawn, in the client area's device pixels.
+    RECT PictureBox() const;
 };
 
 }

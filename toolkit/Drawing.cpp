@@ -289,7 +289,7 @@ void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP
     const int pictureWidth = description.bmWidth;
     const int pictureHeight = description.bmHeight;
     const bool stretched = boxWidth != 0 && boxHeight != 0;
-    if (stretched && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
+    if (stretched && dpi != logicalDpi && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
         const StepObject<HBITMAP> smoothed(SmoothlyStretched(bitmap, boxWidth, boxHeight));
         if (smoothed) {
             DrawMasked(left, top, boxWidth, boxHeight, smoothed);

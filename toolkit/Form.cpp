@@ -5,6 +5,7 @@
 #include "ElementRegistry.h"
 #include "FormAbout.h"
 #include "Image.h"
+#include "PanelChildren.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -149,12 +150,21 @@ void Form::Create()
     handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, device.left, device.top,
                              device.right - device.left, device.bottom - device.top, nullptr, nullptr, instance,
                              nullptr);
+    // A window the platform refused leaves the form uncreated, so that nothing takes it for open
+    // and a later Create tries again.
+    if (!handle) {
+        static_cast<void>(GetLastError());
+        ReleaseClass();
+        className.clear();
+        return;
+    }
     if (!mainWindow)
         mainWindow = handle;
     AttachWindow(handle);
     if (!showLater)
         Show();
     created = true;
+    clientSize = GetClientSize();
     CreateTooltip(handle);
     ApplyFont();
 }
@@ -170,6 +180,7 @@ void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
     const int frameWidth = std::max<int>(0, (window.right - window.left) - (client.right - client.left));
     const int frameHeight = std::max<int>(0, (window.bottom - window.top) - (client.bottom - client.top));
     GetPosition();
+    clientSize = SIZE{clientWidth, clientHeight};
     // The frame is the platform's, in device pixels already; only the client area is scaled.
     const SIZE outer{ToDevice(clientWidth, dpi) + frameWidth, ToDevice(clientHeight, dpi) + frameHeight};
     width = ToLogical(outer.cx, dpi);
@@ -235,18 +246,59 @@ BOOL CALLBACK RescaleChild(HWND window, LPARAM)
 
 }
 
+// The panels inside the form whose content is scrolled.
+std::vector<PanelChildren*> Form::ScrolledPanels() const
+{
+    std::vector<PanelChildren*> panels;
+    for (GUIElement* element : ElementRegistry::Elements()) {
+        auto* panel = dynamic_cast<PanelChildren*>(element);
+        if (!panel || !panel->created || !IsChild(handle, panel->handle))
+            continue;
+        const POINT at = panel->ScrollPosition();
+        if (at.x != 0 || at.y != 0)
+            panels.push_back(panel);
+    }
+    return panels;
+}
+
+// The window's size comes from the logical client size the form keeps, never from what the window
+// measures on the way (nothing while minimised, what the screen left of it when it did not fit).
+// Scrolled content goes back to its origin at the old scale and forward to its bars again at the
+// new one, so that it stands where it would have been placed at that scale.
 void Form::ChangeDpi(UINT newDpi, const RECT& suggested)
 {
-    const SIZE client = GetClientSize();
+    const std::vector<PanelChildren*> scrolled = ScrolledPanels();
+    for (PanelChildren* panel : scrolled) {
+        panel->ShiftContent(panel->ScrollPosition(), POINT{0, 0});
+        for (GUIElement* element : ElementRegistry::Elements())
+            if (element->parent == panel && element->created)
+                element->GetPosition();
+    }
     dpi = newDpi;
-    SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     EnumChildWindows(handle, RescaleChild, 0);
-    // The suggested rectangle scales the frame too, which the platform may draw at another size.
-    SetClientSize(client.cx, client.cy);
+    for (PanelChildren* panel : scrolled)
+        panel->ShiftContent(POINT{0, 0}, panel->ScrollPosition());
     ApplyFont();
     if (iconHandle)
         SetIcon(iconId);
+    if (IsIconic(handle)) {
+        layoutPending = true;
+        return;
+    }
+    SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested rectangle scales the frame too, which the platform may draw at another size.
+    SetClientSize(clientSize.cx, clientSize.cy);
+}
+
+// A window whose scale changed while it was minimised takes its size at that scale once restored.
+void Form::OnResized()
+{
+    if (layoutPending && created && !IsIconic(handle)) {
+        layoutPending = false;
+        SetClientSize(clientSize.cx, clientSize.cy);
+    }
+    GUIElement::OnResized();
 }
 
 void Form::RegisterHotKeys()

@@ -8,6 +8,7 @@
 namespace TorUtility {
 
 class Form;
+class PanelChildren;
 
 using HotKeyHandler = void (*)(Form* form, std::uint32_t modifiers, std::uint32_t key);
 
@@ -27,6 +28,7 @@ public:
     ~Form() override;
 
     void Create() override;
+    void OnResized() override;
 
     void SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight);
     void CenterOnScreen();
@@ -72,8 +74,14 @@ public:
     UINT dpi;
     // Boxes open over the window, each between its Hold and its Release.
     std::int32_t boxesOpen = 0;
+    // The client area's logical size: the window's at its creation, then the one last asked for.
+    // Every scale applies it.
+    SIZE clientSize{0, 0};
+    // The scale changed while the window was minimised: it takes its size when restored.
+    bool layoutPending = false;
 
 private:
+    std::vector<PanelChildren*> ScrolledPanels() const;
     void ReleaseClass();
     void ForgetEverywhere();
 

@@ -64,6 +64,13 @@ FormAbout::~FormAbout()
     delete mailLink;
 }
 
+void FormAbout::Create()
+{
+    Form::Create();
+    if (!created)
+        ReleaseCaller();
+}
+
 void FormAbout::OnShown()
 {
     SetClientSize(boxWidth, boxHeight);

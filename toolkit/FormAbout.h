@@ -23,6 +23,8 @@ public:
     explicit FormAbout(Form* opener);
     ~FormAbout() override;
 
+    // A box whose window the platform refused gives its caller back its input at once.
+    void Create() override;
     void OnShown() override;
 
     virtual void BuildContent();

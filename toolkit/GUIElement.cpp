@@ -287,7 +287,8 @@ POINT GUIElement::GetPosition()
     return POINT{x, y};
 }
 
-// A window moved after its creation keeps the size it was made with.
+// A window moved keeps its logical size; its device size follows from its new edges, which the
+// scale may round a pixel apart from where it stood before.
 void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
 {
     x = left;
@@ -295,7 +296,8 @@ void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
     if (!created)
         return;
     const RECT device = DeviceRect();
-    SetWindowPos(handle, nullptr, device.left, device.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    SetWindowPos(handle, nullptr, device.left, device.top, device.right - device.left, device.bottom - device.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     Redraw();
 }
 
@@ -319,7 +321,20 @@ SIZE GUIElement::GetClientSize() const
 POINT GUIElement::ClientPoint(POINT screen) const
 {
     ScreenToClient(handle, &screen);
-    return ToLogical(screen, Dpi());
+    return LogicalPoint(screen);
+}
+
+// Worked out in the parent's client area, where the window's edges were scaled: the client area's
+// origin is the logical pixel holding its device origin, and a point the logical pixel holding it.
+POINT GUIElement::LogicalPoint(POINT client) const
+{
+    const UINT scale = Dpi();
+    POINT origin{0, 0};
+    if (parent && parent->handle && GetParent(handle) == parent->handle)
+        MapWindowPoints(handle, parent->handle, &origin, 1);
+    const POINT base = ToLogical(origin, scale);
+    const POINT at = ToLogical(POINT{origin.x + client.x, origin.y + client.y}, scale);
+    return POINT{at.x - base.x, at.y - base.y};
 }
 
 RECT GUIElement::DeviceRect() const

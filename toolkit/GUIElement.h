@@ -152,6 +152,9 @@ public:
     SIZE GetClientSize() const;
     // A point of the screen, as the platform reports the mouse's, in this window's client area.
     POINT ClientPoint(POINT screen) const;
+    // A point of this window's client area in device pixels, as the platform reports the mouse's,
+    // in logical pixels: every device pixel of the window maps inside its logical rectangle.
+    POINT LogicalPoint(POINT client) const;
     // Places the window again at its form's current scale and gives it the font made for it.
     void Rescale();
     void SetFont(FontSpec* fontSpec);

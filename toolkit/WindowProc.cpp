@@ -61,7 +61,7 @@ GUIElement* ElementOfWindow(HWND window)
 Point MousePoint(const Message& m)
 {
     const POINT device{static_cast<std::int16_t>(LOWORD(m.lParam)), static_cast<std::int16_t>(HIWORD(m.lParam))};
-    const POINT logical = ToLogical(device, m.element->Dpi());
+    const POINT logical = m.element->LogicalPoint(device);
     return {logical.x, logical.y};
 }
 
@@ -109,6 +109,8 @@ Outcome Destroy(const Message& m)
     return defaultProcessing;
 }
 
+// Every handler raised here may delete a form or a panel, so each is looked up again by its window
+// after one has run, and the toolkit-wide notes are made before the handler that may undo them.
 void ActivateForm(Form* form, HWND window)
 {
     lastPanel = nullptr;
@@ -117,21 +119,23 @@ void ActivateForm(Form* form, HWND window)
         form->OnDeactivated();
         return;
     }
-    if (activeForm) {
-        activeForm->UnregisterHotKeys();
-        activeForm->OnDeactivated();
+    if (Form* previous = activeForm) {
+        previous->UnregisterHotKeys();
+        previous->OnDeactivated();
     }
-    if (activePanel) {
-        activePanel->OnDeactivated();
-        activePanel = nullptr;
-    }
+    if (PanelChildren* panel = std::exchange(activePanel, nullptr))
+        panel->OnDeactivated();
+    form = dynamic_cast<Form*>(ElementOfWindow(window));
+    if (!form)
+        return;
     form->RegisterHotKeys();
-    form->OnActivated();
     activeForm = form;
+    form->OnActivated();
     // Without SWP_NOACTIVATE the companion would take the activation and hand it back, for ever.
-    Form* companion = form->companion;
-    if (companion && companion->created && form->handle)
-        SetWindowPos(companion->handle, form->handle, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    form = dynamic_cast<Form*>(ElementOfWindow(window));
+    Form* companion = form ? form->companion : nullptr;
+    if (companion && companion->created)
+        SetWindowPos(companion->handle, window, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void ActivatePanel(PanelChildren* panel, HWND window)
@@ -140,10 +144,14 @@ void ActivatePanel(PanelChildren* panel, HWND window)
         panel->OnDeactivated();
         return;
     }
-    if (activePanel)
-        activePanel->OnDeactivated();
-    panel->OnActivated();
+    if (PanelChildren* previous = activePanel) {
+        previous->OnDeactivated();
+        panel = dynamic_cast<PanelChildren*>(ElementOfWindow(window));
+        if (!panel)
+            return;
+    }
     activePanel = panel;
+    panel->OnActivated();
 }
 
 Outcome Activate(const Message& m)
@@ -367,9 +375,10 @@ Outcome DpiChanged(const Message& m)
 {
     auto* form = dynamic_cast<Form*>(m.element);
     const auto* suggested = reinterpret_cast<const RECT*>(m.lParam);
-    if (!form || !suggested || LOWORD(m.wParam) == 0)
+    const UINT scale = LOWORD(m.wParam);
+    if (!form || !suggested || scale < lowestDpi || scale > highestDpi)
         return defaultProcessing;
-    form->ChangeDpi(LOWORD(m.wParam), *suggested);
+    form->ChangeDpi(scale, *suggested);
     return 0;
 }
 

@@ -281,6 +281,36 @@ TEST_F(AboutBoxTest, EveryWayABoxEndsWithoutClosingGivesTheGameItsInputBack)
     }
 }
 
+// The platform refuses the box's window (no memory, a desktop out of handles, here a hook): "Info"
+// does nothing but beep, the game stays usable, and the next "Info" opens the box.
+TEST_F(AboutBoxTest, BoxWhoseWindowIsRefusedLeavesTheGameUsableAndTheNextInfoTriesAgain)
+{
+    HHOOK refusal = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM window, LPARAM data) -> LRESULT {
+            if (code == HCBT_CREATEWND) {
+                const CREATESTRUCTW* made = reinterpret_cast<CBT_CREATEWNDW*>(data)->lpcs;
+                if (made->lpszName && std::wstring(made->lpszName) == L"Info...")
+                    return 1;
+            }
+            return CallNextHookEx(nullptr, code, window, data);
+        },
+        nullptr, GetCurrentThreadId());
+    ASSERT_NE(refusal, nullptr);
+    Click(Game().infoButton);
+    UnhookWindowsHookEx(refusal);
+    EXPECT_TRUE(log.Matches({"beep 0xFFFFFFFF (running)"}));
+    EXPECT_EQ(Game().aboutBox, nullptr) << "no dead box is kept";
+    EXPECT_TRUE(IsWindowEnabled(Game().handle));
+    EXPECT_EQ(Game().boxesOpen, 0);
+    EXPECT_EQ(Game().companion, nullptr);
+    EXPECT_EQ(OpenAboutWindows(), 0);
+
+    Click(Game().infoButton);
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(OpenAboutWindows(), 1);
+}
+
 TEST_F(AboutBoxTest, NoticeLetsOrdinaryCharactersThroughAndSwallowsTheClosingOnes)
 {
     Click(Game().infoButton);

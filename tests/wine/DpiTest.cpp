@@ -12,6 +12,7 @@
 #include "resource.h"
 
 #include <map>
+#include <vector>
 
 using namespace MyGame;
 using TestSupport::Canvas;
@@ -91,7 +92,8 @@ void ExpectLaidOutAt(FormMain& game, UINT dpi)
     EXPECT_EQ(client.cy, Scaled(400, dpi));
     int checked = 0;
     for (GUIElement* element : TorUtility::ElementRegistry::Elements()) {
-        if (element == &game || !element->created || !IsWindow(element->handle) || dynamic_cast<TorUtility::Image*>(element))
+        if (element->parent != &game || !element->created || !IsWindow(element->handle) ||
+            dynamic_cast<TorUtility::Image*>(element))
             continue;
         const RECT logical{element->x, element->y, element->x + element->width, element->y + element->height};
         ASSERT_EQ(PlaceInParent(element->handle), Scaled(logical, dpi)) << element->typeName << " " << element->id;
@@ -102,10 +104,11 @@ void ExpectLaidOutAt(FormMain& game, UINT dpi)
     for (auto [image, width, height] : {std::tuple{game.logoImage, 200, 50}, std::tuple{game.playerPicture, 99, 87},
                                         std::tuple{game.enemyPicture, 99, 87}}) {
         const SIZE shown = BitmapSize(image->bitmap);
-        EXPECT_EQ(shown.cx, Scaled(width, dpi));
-        EXPECT_EQ(shown.cy, Scaled(height, dpi));
-        const POINT corner{Scaled(image->x, dpi), Scaled(image->y, dpi)};
-        EXPECT_EQ(PlaceInParent(image->handle), (RECT{corner.x, corner.y, corner.x + shown.cx, corner.y + shown.cy}));
+        // A picture is sized by its edges too, where it stands: no row or column of it is cut.
+        const RECT expected = Scaled(RECT{image->x, image->y, image->x + width, image->y + height}, dpi);
+        EXPECT_EQ(shown.cx, expected.right - expected.left);
+        EXPECT_EQ(shown.cy, expected.bottom - expected.top);
+        EXPECT_EQ(PlaceInParent(image->handle), expected);
     }
     LOGFONTW font{};
     GetObjectW(game.formFont->GetFont(dpi), sizeof font, &font);
@@ -247,8 +250,8 @@ TEST_F(DpiTest, TheAboutBoxIsScaledAndItsLinksOpen)
     EXPECT_EQ(ClientOf(box->handle).cy, Scaled(300, dpi));
     EXPECT_EQ(PlaceInParent(box->okButton->handle), Scaled(RECT{359, 250, 439, 275}, dpi));
     const SIZE about = BitmapSize(box->logo->bitmap);
-    EXPECT_EQ(about.cx, Scaled(163, dpi));
-    EXPECT_EQ(about.cy, Scaled(50, dpi));
+    EXPECT_EQ(about.cx, Scaled(5 + 163, dpi) - Scaled(5, dpi)) << "the picture stands at (5, 5) in its frame";
+    EXPECT_EQ(about.cy, Scaled(5 + 50, dpi) - Scaled(5, dpi));
     SendMessageW(box->mailLink->handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(140, dpi), Scaled(20, dpi)));
     PumpMessages();
     EXPECT_TRUE(TestSupport::log.Matches({"shell open mailto:info@tiremola.test (SW_SHOW, over Tiremola)"}));
@@ -293,6 +296,121 @@ TEST_F(DpiTest, PanelsScrollAndHearTheMouseInLogicalPixels)
     SendMessageW(panel.handle, WM_MOUSEMOVE, 0, MAKELPARAM(Scaled(41, dpi), Scaled(7, dpi)));
     SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Scaled(40, dpi), Scaled(25, dpi)));
     EXPECT_TRUE(TestSupport::log.Matches({"move 41,7", "press 40,25"}));
+
+    // The scroll survives a scale change: the content stands where its bar says at the new scale,
+    // and scrolling back brings it to where it was placed.
+    const UINT other = dpi == 144 ? 120 : 144;
+    MoveToScale(Game(), dpi, other);
+    EXPECT_EQ(PlaceInParent(inside.handle).top, Scaled(50, other) - Scaled(3, other));
+    SendMessageW(panel.handle, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(PlaceInParent(inside.handle).top, Scaled(50, other));
+    EXPECT_EQ(PlaceInParent(inside.handle).left, Scaled(0, other));
+}
+
+// Whatever the window measured on the way (nothing while it was minimised, only what the screen
+// left of it when it did not fit) and whatever scale a message names, the client area ends as the
+// last scale the platform can set makes it: the logical 640 x 400, and the about box's 600 x 300.
+TEST_F(DpiTest, AnySequenceOfScaleMessagesEndsWithTheClientAreaOfTheLastScale)
+{
+    const UINT dpi = DisplayDpi();
+    struct Case {
+        const char* what;
+        std::vector<UINT> scales;
+        bool minimised;
+        UINT last;
+    };
+    const Case cases[] = {
+        {"minimised, then restored", {144}, true, 144},
+        {"minimised through two scales", {192, 120}, true, 120},
+        {"too large for the screen, then back", {192, 96}, false, 96},
+        {"a scale of 1, then the right one", {1, dpi}, false, dpi},
+        {"a scale of 960, then the right one", {960, dpi}, false, dpi},
+        {"above 500 % alone", {481}, false, dpi},
+        {"back where it started", {dpi}, false, dpi},
+    };
+    Click(Game().infoButton);
+    ASSERT_NE(Game().aboutBox, nullptr);
+    for (const Case& c : cases) {
+        for (TorUtility::Form* form : {static_cast<TorUtility::Form*>(&Game()),
+                                       static_cast<TorUtility::Form*>(Game().aboutBox)}) {
+            if (c.minimised)
+                ShowWindow(form->handle, SW_MINIMIZE);
+            UINT at = form->dpi;
+            for (const UINT scale : c.scales) {
+                MoveToScale(*form, at, scale);
+                at = form->dpi;
+            }
+            if (c.minimised)
+                ShowWindow(form->handle, SW_RESTORE);
+            PumpMessages();
+            const SIZE logical = form == &Game() ? SIZE{640, 400} : SIZE{600, 300};
+            EXPECT_EQ(form->dpi, c.last) << c.what;
+            EXPECT_EQ(ClientOf(form->handle).cx, Scaled(logical.cx, c.last)) << c.what << ", " << form->GetText();
+            EXPECT_EQ(ClientOf(form->handle).cy, Scaled(logical.cy, c.last)) << c.what << ", " << form->GetText();
+        }
+        if (c.last != dpi) {
+            MoveToScale(Game(), c.last, dpi);
+            MoveToScale(*Game().aboutBox, c.last, dpi);
+        }
+    }
+    ExpectLaidOutAt(Game(), dpi);
+}
+
+// Every window is its logical rectangle scaled by its edges, after creation, after a move and
+// after a scale change, and a picture that fills its cell covers it to the last row and column.
+TEST_F(DpiTest, EveryWindowAndPictureKeepsTheEdgeRuleThroughMovesAndScaleChanges)
+{
+    // A cell at (3, 3): at 125 % its 50 rows become 62 device rows, one fewer than 50 scaled alone.
+    TorUtility::Form host(GetModuleHandleW(nullptr));
+    host.width = 200;
+    host.height = 150;
+    host.Create();
+    auto picture = [](int width, int height, int band) {
+        return TestSupport::MakePicture(width, height, [height, band](int, int row) {
+            return row < band ? RGB(0, 160, 0) : row >= height - band ? RGB(0, 0, 200) : RGB(200, 0, 0);
+        });
+    };
+    TestSupport::Owned<HBITMAP> ordinary(picture(64, 50, 1));
+    TestSupport::Owned<HBITMAP> large(picture(128, 100, 2));
+    CellControl cell(&host);
+    cell.width = 64;
+    cell.height = 50;
+    cell.SetPosition(3, 3);
+    cell.picture = ordinary;
+    cell.largePicture = large;
+    cell.pictureWidth = 64;
+    cell.pictureHeight = 50;
+    cell.pictureAlign = TorUtility::Drawing::alignCenter;
+    cell.Create();
+
+    UINT at = DisplayDpi();
+    for (const UINT to : {120u, 144u, 168u, 192u}) {
+        // The screen of each prefix holds the game at its own scale and below; a window larger
+        // than the screen is cut to it, which the sequence test above covers.
+        if (Scaled(680, to) > GetSystemMetrics(SM_CXSCREEN) || Scaled(460, to) > GetSystemMetrics(SM_CYSCREEN))
+            continue;
+        MoveToScale(Game(), at, to);
+        MoveToScale(host, at, to);
+        at = to;
+        ExpectLaidOutAt(Game(), to);
+        CellControl* ship = Game().shipPictures[4];
+        Press(ship);
+        MouseAt(Scaled(101, to), Scaled(203, to));
+        Tick();
+        EXPECT_EQ(PlaceInParent(ship->handle), Scaled(RECT{111, 213, 175, 263}, to)) << "dragged, at " << to;
+        Press(&Game(), 3, 3);
+        EXPECT_EQ(PlaceInParent(ship->handle), Scaled(RECT{291, 335, 355, 385}, to)) << "home again, at " << to;
+
+        PaintNow(host.handle);
+        const auto shown = Canvas::Capture(cell.handle);
+        ASSERT_EQ(shown->height, Scaled(53, to) - Scaled(3, to)) << to;
+        for (const int x : {0, shown->width / 2, shown->width - 1}) {
+            EXPECT_EQ(shown->Pixel(x, 0), RGB(0, 160, 0)) << "first row, column " << x << ", at " << to;
+            EXPECT_EQ(shown->Pixel(x, shown->height - 1), RGB(0, 0, 200)) << "last row, column " << x << ", at " << to;
+        }
+    }
+    MoveToScale(Game(), at, DisplayDpi());
+    ExpectLaidOutAt(Game(), DisplayDpi());
 }
 
 // Moving to a monitor of another scale and back leaves the same picture and no GDI object behind;

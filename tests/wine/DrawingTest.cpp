@@ -1,6 +1,7 @@
 #include "Drawing.h"
 #include "TestSupport.h"
 
+#include <memory>
 #include <string>
 
 using namespace TorUtility;
@@ -121,9 +122,35 @@ TEST(DrawingPictures, PictureIsStretchedOnlyWhenBothSidesAreGiven)
     }
 }
 
-// Made smaller, a picture is blended, not sampled, inside an outline that stays exactly where its
-// black key puts it: no key colour is blended into what shows, and no blend shows where the key is.
-TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
+// What the platform's own stretching makes of a picture drawn with black as its key: a mask from
+// the key, ANDed in, then the picture ORed over it, both stretched in the device context's own mode.
+std::unique_ptr<Canvas> PlatformStretch(HBITMAP picture, int pictureSize, COLORREF ground, RECT box)
+{
+    auto expected = std::make_unique<Canvas>(8, 8, ground);
+    HDC pictureDC = CreateCompatibleDC(nullptr);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    Owned<HBITMAP> mask(CreateBitmap(pictureSize, pictureSize, 1, 1, nullptr));
+    HGDIOBJ oldPicture = SelectObject(pictureDC, picture);
+    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+    SetBkColor(pictureDC, RGB(0, 0, 0));
+    BitBlt(maskDC, 0, 0, pictureSize, pictureSize, pictureDC, 0, 0, SRCCOPY);
+    SetTextColor(expected->dc, RGB(0, 0, 0));
+    SetBkColor(expected->dc, RGB(255, 255, 255));
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    StretchBlt(expected->dc, box.left, box.top, w, h, maskDC, 0, 0, pictureSize, pictureSize, SRCAND);
+    StretchBlt(expected->dc, box.left, box.top, w, h, pictureDC, 0, 0, pictureSize, pictureSize, SRCPAINT);
+    SelectObject(pictureDC, oldPicture);
+    SelectObject(maskDC, oldMask);
+    DeleteDC(pictureDC);
+    DeleteDC(maskDC);
+    return expected;
+}
+
+// Made smaller above 100 %, a picture is blended, not sampled, inside an outline that stays exactly
+// where its black key puts it: no key colour is blended into what shows, and no blend shows where
+// the key is. At 100 % it is drawn as it always was, by the platform's own stretching.
+TEST(DrawingPictures, PictureDrawnSmallerIsBlendedAboveHundredPercentInsideAnExactOutline)
 {
     // 8 x 8: the five columns on the left the black key, the rest single red and blue pixels
     // alternating; the third column of the result covers one column of each.
@@ -131,6 +158,7 @@ TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
     Owned<HBITMAP> picture(MakePicture(8, 8, pattern));
     constexpr COLORREF ground = RGB(250, 250, 120);
     Sheet sheet(8, 8, ground);
+    sheet.drawing.dpi = 144;
     const std::int64_t before = TestSupport::OutstandingGdiObjects();
 
     sheet.drawing.DrawMasked(2, 2, 4, 4, picture);
@@ -150,6 +178,13 @@ TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
             EXPECT_GT(GetRValue(shown), 60) << x << "," << y;
             EXPECT_GT(GetBValue(shown), 60) << x << "," << y;
         }
+
+    Sheet ordinary(8, 8, ground);
+    ASSERT_EQ(ordinary.drawing.dpi, 96u);
+    ordinary.drawing.DrawMasked(2, 2, 4, 4, picture);
+    const auto expected = PlatformStretch(picture, 8, ground, RECT{2, 2, 6, 6});
+    EXPECT_EQ(PixelsThatDiffer(ordinary.canvas, *expected), 0) << "at 100 %, the platform's stretching";
+    EXPECT_GT(PixelsThatDiffer(ordinary.canvas, sheet.canvas), 0) << "which is not the toolkit's blending";
 }
 
 // Logical pixels become device pixels rounded to the nearest, halves away from zero; rectangles
@@ -167,6 +202,26 @@ TEST(DisplayScale, LengthsRectanglesAndLinesFollowTheScale)
     for (UINT dpi : {96u, 120u, 144u, 168u, 192u, 288u})
         for (int length = -50; length <= 1000; ++length)
             ASSERT_EQ(ToLogical(ToDevice(length, dpi), dpi), length) << length << " at " << dpi;
+    // A device pixel belongs to the logical pixel whose scaled span holds it: at 150 % logical 18
+    // spans device 27 and 28 (its edges are 27 and 28.5, rounded to 29), so every device pixel of
+    // a scaled rectangle, its last row and column too, lies inside the logical one.
+    EXPECT_EQ(ToLogical(27, 144), 18);
+    EXPECT_EQ(ToLogical(28, 144), 18);
+    EXPECT_EQ(ToLogical(-1, 144), -1);
+    for (UINT dpi : {120u, 144u, 168u, 192u})
+        for (int left = -30; left <= 60; ++left)
+            for (int length = 1; length <= 30; ++length)
+                for (int device = ToDevice(left, dpi); device < ToDevice(left + length, dpi); ++device) {
+                    const int logical = ToLogical(device, dpi);
+                    ASSERT_TRUE(logical >= left && logical < left + length)
+                        << "device " << device << " of " << left << "+" << length << " at " << dpi << " -> " << logical;
+                }
+    // Inside a window, a rectangle is scaled where the window's own edges were: a ship picture
+    // that fills its 64 x 50 cell in the tray at 125 % is 80 x 62, as the cell is (from 418.75 to
+    // 481.25, rounded), not the 63 rows that 50 scaled alone would give.
+    for (const int left : {15, 84, 153})
+        EXPECT_EQ(ToDeviceInside(RECT{0, 0, 64, 50}, POINT{left, 335}, 120), (RECT{0, 0, 80, 62})) << left;
+    EXPECT_EQ(ToDeviceInside(RECT{3, 4, 13, 9}, POINT{1, 1}, 144), (RECT{4, 6, 19, 13}));
     // Cells of 23 logical pixels side by side at 150 %: 34 or 35 device pixels each, never apart
     // and never overlapping.
     for (int c = 0; c < 10; ++c) {

@@ -291,6 +291,51 @@ TEST_F(WindowProcTest, MouseCoordinatesAreSignedSixteenBitValues)
     EXPECT_TRUE(log.Matches({"-3,-40"}));
 }
 
+// At every scale, a press on any device pixel of an element, its last row and column too, reaches
+// it as a logical point inside it: worked out where the element's edges were scaled. A 19 x 19
+// panel at (1, 2) is 28 x 29 device pixels at 150 %, and its corner pixel (27, 28) is (18, 18).
+TEST_F(WindowProcTest, EveryDevicePixelOfAnElementArrivesAsAPointInsideIt)
+{
+    struct Case {
+        UINT dpi;
+        RECT logical;
+    };
+    const Case cases[] = {{144, {1, 2, 20, 21}}, {144, {2, 1, 21, 20}}, {120, {3, 7, 26, 30}}, {120, {6, 5, 29, 28}},
+                          {168, {5, 5, 15, 15}}, {168, {4, 6, 11, 9}},   {192, {7, 3, 30, 26}}, {96, {3, 4, 26, 27}}};
+    static POINT reached;
+    for (const Case& c : cases) {
+        form->dpi = c.dpi;
+        PanelChildren panel(form.get());
+        panel.x = c.logical.left;
+        panel.y = c.logical.top;
+        panel.width = c.logical.right - c.logical.left;
+        panel.height = c.logical.bottom - c.logical.top;
+        panel.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) { return reached = {x, y}, 0; };
+        panel.Create();
+        RECT client{};
+        GetClientRect(panel.handle, &client);
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                reached = POINT{-100, -100};
+                SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+                ASSERT_TRUE(reached.x >= 0 && reached.x < panel.width && reached.y >= 0 && reached.y < panel.height)
+                    << "device " << x << "," << y << " at " << c.dpi << " reached " << reached.x << "," << reached.y;
+            }
+        if (c.dpi == 144 && c.logical.left == 1) {
+            EXPECT_EQ(client.right, 28);
+            EXPECT_EQ(client.bottom, 29);
+            SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(27, 28));
+            EXPECT_EQ(reached.x, 18);
+            EXPECT_EQ(reached.y, 18);
+        }
+        if (c.dpi == 96) {
+            SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(17, 5));
+            EXPECT_EQ(reached.x, 17) << "at 100 % a point is the pixel itself";
+            EXPECT_EQ(reached.y, 5);
+        }
+    }
+}
+
 TEST_F(WindowProcTest, LeaveEndsTrackingAlsoForAWindowWithoutAnElement)
 {
     SendMessageW(form->handle, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
