@@ -123,6 +123,15 @@ public:
     std::int32_t pendingRow = 0;
     std::int32_t pendingColumn = 0;
     std::vector<POINT> shipHomes;
+    // The keyboard: the cell of each board (the player's first) and the tray picture that the focus
+    // comes back to there, each the one tab stop of its group; the ship dragged by keys and where
+    // the mouse was when that began, so that the mouse takes over once it moves.
+    std::array<CellControl*, 2> boardCursors{};
+    CellControl* trayCursor = nullptr;
+    bool keyboardDrag = false;
+    POINT dragMouse{-1, -1};
+    // The press being handled came from a key, not from the mouse.
+    bool pressByKey = false;
     std::array<HBITMAP, 3> shipBitmaps{};
     // The same pictures at twice their size, drawn above 100 %.
     std::array<HBITMAP, 3> largeShipBitmaps{};
@@ -165,6 +174,21 @@ private:
     void FollowMouse();
     void PickUpShip(const CellName& name);
     POINT CursorOnScreen() const;
+    // The cell or ship picture of this window that has the keyboard focus, if one has.
+    CellControl* FocusedCell() const;
+    // The focus goes to a cell or a picture, which becomes its group's cursor and tab stop.
+    void FocusCell(CellControl* cell);
+    void MoveBoardFocus(CellControl* from, std::int32_t key);
+    void MoveTrayFocus(CellControl* from, int step);
+    void PressByKey(CellControl* cell);
+    void CancelDragByKey();
+    // A ship dragged by keys stands where the mouse rule would put it over the focused cell.
+    void FollowFocus();
+    // The tray is a tab stop only while placing and while it shows a picture; answers the tray's
+    // stop, if it has one.
+    CellControl* UpdateTabStops();
+    // Hides a placed ship's picture; with the focus on it, the focus moves on.
+    void HidePicture(CellControl* picture);
 
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);
     static std::int32_t LeftUpAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
@@ -173,6 +197,8 @@ private:
     static void ButtonAdaptor(TorUtility::GUIElement* element);
     static void MenuAdaptor(TorUtility::GUIElement* element);
     static void TickAdaptor(TorUtility::Timer* timer);
+    // The keys pressed on an element reach the form's own key handlers.
+    static void HearKeys(TorUtility::GUIElement* element);
 };
 
 // The program: the game's window, its messages until it is closed, and the exit code, which is 0,

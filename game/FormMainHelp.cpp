@@ -33,6 +33,7 @@ void FormMain::OnMenuCommand(SubMenu* item)
         PlacePendingShip(false);
     else if (item->id == verticalItem->id)
         PlacePendingShip(true);
+    UpdateTabStops();
 }
 
 void FormMain::OpenAboutBox()

@@ -70,6 +70,7 @@ void FormMain::BuildInterface()
         button->height = buttonHeight;
         button->SetPosition(buttonLeft[i], buttonTop);
         button->onCommand = ButtonAdaptor;
+        HearKeys(button);
         button->ownerDrawn = true;
         button->Create();
     }
@@ -119,6 +120,7 @@ void FormMain::BuildInterface()
         largeShipBitmaps[i] = LoadPicture(instance, largeShipBitmapIds[i]);
     }
     BuildShipPictures();
+    trayCursor = shipPictures.front();
 
     tickTimer = new Timer(this);
     tickTimer->interval = tickInterval;
@@ -170,6 +172,12 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
             cell->onLeftDown = LeftDownAdaptor;
             // A quick second press arrives as a double-click; it is a press all the same.
             cell->onLeftDoubleClick = LeftDownAdaptor;
+            HearKeys(cell);
+            // The board is one stop of the Tab key, at its first cell until the focus moves on.
+            if (c == 1 && r == 1) {
+                cell->tabStop = true;
+                boardCursors[playersBoard ? 0 : 1] = cell;
+            }
         }
         cell->Create();
     }
@@ -195,6 +203,9 @@ void FormMain::BuildShipPictures()
         picture->onLeftDoubleClick = LeftDownAdaptor;
         picture->tag = ShipPictureName(k);
         picture->SetHandCursor(true);
+        HearKeys(picture);
+        // The tray is one stop of the Tab key, at its first picture until the focus moves on.
+        picture->tabStop = k == 0;
         picture->Create();
         corner = picture->GetPosition();
         shipHomes.push_back(corner);

@@ -71,6 +71,7 @@ void FormMain::OnButtonClicked(Button* button)
         StartOrEndMatch();
     else if (button->id == infoButton->id)
         OpenAboutBox();
+    UpdateTabStops();
 }
 
 void FormMain::StartOrEndMatch()
@@ -121,6 +122,7 @@ void FormMain::OnCellPressed(CellControl* cell)
             draggedShip = cell;
             ResumeTicks();
         }
+        UpdateTabStops();
         return;
     }
     if (playerTurn && name.starts_with(EnemyCellKind))

@@ -22,14 +22,6 @@ constexpr int dragLeft = 1;
 constexpr int dragRight = FormMain::clientWidth - dragLeft;
 constexpr int dragTrail = 10;
 
-void HidePicture(CellControl* picture)
-{
-    if (!picture->created)
-        return;
-    ShowWindow(picture->handle, SW_HIDE);
-    picture->visible = false;
-}
-
 void ShowPicture(CellControl* picture)
 {
     if (!picture->created)
@@ -66,6 +58,14 @@ void FormMain::FollowMouse()
     // Behind a box the player is answering, the mouse moves over the box, not over the game.
     if (!draggedShip || boxesOpen > 0 || !ReadCursor(screen))
         return;
+    // A ship dragged by keys follows the focus until the mouse moves; a mouse at rest is no move.
+    if (keyboardDrag) {
+        if (screen.x == dragMouse.x && screen.y == dragMouse.y) {
+            FollowFocus();
+            return;
+        }
+        keyboardDrag = false;
+    }
     const POINT mouse = ClientPoint(screen);
     if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
         return;
@@ -118,8 +118,10 @@ void FormMain::HandlePlacementClick(CellControl* cell)
         pendingRow = r;
         pendingColumn = c;
         draggedShip = nullptr;
-        const POINT mouse = CursorOnScreen();
-        ShowPopup(placementMenu, this, mouse.x, mouse.y);
+        // Asked by the keyboard, the popup opens at the cell, under its bottom-left corner.
+        RECT box{};
+        const POINT at = pressByKey && GetWindowRect(cell->handle, &box) ? POINT{box.left, box.bottom} : CursorOnScreen();
+        ShowPopup(placementMenu, this, at.x, at.y);
     }
     ResumeTicks();
 }

@@ -44,6 +44,19 @@ void Button::Create()
     AttachTooltipAndFont();
 }
 
+// The press is reported as the button itself reports a click, once the key's own handler has
+// run; that handler may delete the button, so what the press needs is taken before it.
+void Button::OnKeyDown(std::int32_t key)
+{
+    const bool press = key == VK_RETURN && created && enabled;
+    HWND window = handle;
+    HWND host = parent ? static_cast<HWND>(parent->handle) : nullptr;
+    const std::int32_t identifier = id;
+    Child::OnKeyDown(key);
+    if (press && host && IsWindow(window))
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+}
+
 int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
 {
     HBITMAP shown = enabled ? picture : disabledPicture;

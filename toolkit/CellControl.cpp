@@ -41,6 +41,19 @@ void CellControl::SetText(const std::string& value)
     Invalidate();
 }
 
+// Repainted before the focus handlers run, which may delete the cell.
+void CellControl::OnGotFocus()
+{
+    Invalidate();
+    PanelChildren::OnGotFocus();
+}
+
+void CellControl::OnLostFocus()
+{
+    Invalidate();
+    PanelChildren::OnLostFocus();
+}
+
 void CellControl::ChangeTextColor(std::int32_t color)
 {
     textColor = color;
@@ -89,6 +102,8 @@ void CellControl::OnPaint()
             drawing.DrawMasked(box.left, box.top, box.right - box.left, box.bottom - box.top,
                                PictureForScale(picture, largePicture, drawing.dpi));
         }
+        if (ShowsFocus())
+            drawing.DrawFocus(client);
         drawing.Finish();
     }
     if (onPaint) {

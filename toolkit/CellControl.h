@@ -19,6 +19,10 @@ public:
     void SetWideText(const std::wstring& value) override;
     void SetText(const std::string& value) override;
     void OnPaint() override;
+    // A cell shows its focus, once the keyboard has been used, and so paints again as it gains or
+    // loses it.
+    void OnGotFocus() override;
+    void OnLostFocus() override;
 
     void ChangeTextColor(std::int32_t color);
 

@@ -277,6 +277,12 @@ void Drawing::FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF c
         OnGdiFailure();
 }
 
+void Drawing::DrawFocus(const RECT& box)
+{
+    if (dc && !DrawFocusRect(dc, &box))
+        OnGdiFailure();
+}
+
 void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap)
 {
     if (!dc)

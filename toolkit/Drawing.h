@@ -63,6 +63,8 @@ public:
     void DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color);
     // Leaves the right-most column and the bottom row untouched.
     void FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color);
+    // The platform's focus rectangle, drawn just inside the box.
+    void DrawFocus(const RECT& box);
     // Stretches the bitmap to the box unless either side is 0; pure black pixels stay transparent.
     // Above 100 % a box smaller than the bitmap gets a smoothed picture inside an exact outline; at
     // 100 % the platform stretches it.

@@ -165,6 +165,8 @@ void Form::Create()
         Show();
     created = true;
     clientSize = GetClientSize();
+    BOOL alwaysShown = FALSE;
+    keyboardCues = SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShown, 0) && alwaysShown;
     CreateTooltip(handle);
     ApplyFont();
 }
@@ -299,6 +301,34 @@ void Form::OnResized()
         SetClientSize(clientSize.cx, clientSize.cy);
     }
     GUIElement::OnResized();
+}
+
+void Form::ShowKeyboardCues()
+{
+    if (keyboardCues)
+        return;
+    FollowKeyboardCues(true);
+    if (created)
+        SendMessageW(handle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// The window with the focus paints itself again, with or without its focus.
+void Form::FollowKeyboardCues(bool shown)
+{
+    if (keyboardCues == shown)
+        return;
+    keyboardCues = shown;
+    HWND focus = GetFocus();
+    if (created && focus && IsChild(handle, focus))
+        InvalidateRect(focus, nullptr, TRUE);
+}
+
+void Form::RestoreFocus()
+{
+    HWND focus = savedFocus;
+    if (created && focus && IsChild(handle, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus) &&
+        !IsIconic(handle))
+        SetFocus(focus);
 }
 
 void Form::RegisterHotKeys()

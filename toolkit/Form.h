@@ -51,6 +51,15 @@ public:
     // owner that another box still keeps shut); otherwise as the form's own enabled flag says.
     void ApplyInputRule();
 
+    // The keyboard has been used in the window: from now on the focus shows. The platform hears of
+    // it too, so that its own controls show their focus as well.
+    void ShowKeyboardCues();
+    // Follows the platform's own record of whether the focus shows, where it keeps one.
+    void FollowKeyboardCues(bool shown);
+    // The focus goes back, when the window is activated again, to the window inside it that had
+    // it last: a player who answered a box goes on where the focus was.
+    void RestoreFocus();
+
     // The style bits the toolkit asks for; the platform may add its own.
     DWORD WindowStyle() const;
     DWORD ExtendedWindowStyle() const;
@@ -79,6 +88,11 @@ public:
     SIZE clientSize{0, 0};
     // The scale changed while the window was minimised: it takes its size when restored.
     bool layoutPending = false;
+    // The focus shows in the window: the keyboard has been used in it, or the user asked the
+    // system to show it always.
+    bool keyboardCues = false;
+    // The window inside this one that had the focus last.
+    HWND savedFocus = nullptr;
 
 private:
     std::vector<PanelChildren*> ScrolledPanels() const;

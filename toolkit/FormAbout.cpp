@@ -102,6 +102,8 @@ CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
     link->SetText(address);
     link->SetHandCursor(true);
     link->onLeftDown = LinkAdaptor;
+    // Reached with Tab, in their order, before the notice and "OK".
+    link->tabStop = true;
     link->SetFont(linkFont.get());
     link->Create();
     return link;
@@ -114,6 +116,8 @@ void FormAbout::BuildContent()
     const int h = client.cy;
     frame = Place(new PanelChildren(this), 10, 10, logoWidth + 20, h - 20);
     frame->SetBorder(true);
+    // The frame only holds the picture: Tab passes it by.
+    frame->tabStop = false;
     frame->Create();
 
     logo = Place(new Image(frame, logoId), 5, 5, logoWidth, logoHeight);
@@ -202,12 +206,21 @@ void FormAbout::OnLinkPressed(GUIElement* element)
         ShellOpen("mailto:" + mailLink->GetText());
 }
 
+// Enter or Space on a link that has the focus follows it, as a press does; anywhere else Enter
+// and Escape close the box.
 bool FormAbout::CharAdaptor(GUIElement* element, std::int32_t code)
 {
     auto* box = FormItself<FormAbout>(element);
     if (!box)
         box = HostingForm<FormAbout>(element);
-    return box ? box->OnAboutChar(code) : true;
+    if (!box)
+        return true;
+    const bool link = element && (element == box->webLink || element == box->mailLink);
+    if (link && (code == VK_RETURN || code == VK_SPACE)) {
+        box->OnLinkPressed(element);
+        return false;
+    }
+    return box->OnAboutChar(code);
 }
 
 void FormAbout::CommandAdaptor(GUIElement* element)

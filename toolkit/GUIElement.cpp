@@ -301,12 +301,24 @@ void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
     Redraw();
 }
 
-UINT GUIElement::Dpi() const
+Form* GUIElement::HostForm() const
 {
     for (const GUIElement* element = this; element; element = element->parent)
         if (const auto* form = dynamic_cast<const Form*>(element))
-            return form->dpi;
-    return SystemDpi();
+            return const_cast<Form*>(form);
+    return nullptr;
+}
+
+UINT GUIElement::Dpi() const
+{
+    const Form* form = HostForm();
+    return form ? form->dpi : SystemDpi();
+}
+
+bool GUIElement::ShowsFocus() const
+{
+    const Form* form = HostForm();
+    return created && handle && GetFocus() == handle && form && form->keyboardCues;
 }
 
 SIZE GUIElement::GetClientSize() const

@@ -9,6 +9,7 @@
 namespace TorUtility {
 
 class FontSpec;
+class Form;
 class GUIElement;
 
 // Event slots: plain function pointers with no bound object. An empty slot is skipped. Slots
@@ -148,6 +149,12 @@ public:
     // The scale of the monitor the element's form is on: the form's own, which follows its window
     // from monitor to monitor; the system's for an element outside any form.
     UINT Dpi() const;
+    // The form the element lives in: itself for a form, else the first form above it; none for an
+    // element outside any form.
+    Form* HostForm() const;
+    // The element has the keyboard focus and its form shows where the focus is: once the keyboard
+    // has been used in it, or always when the user asked the system for that.
+    bool ShowsFocus() const;
     // The client area's size; the stored size while there is no window.
     SIZE GetClientSize() const;
     // A point of the screen, as the platform reports the mouse's, in this window's client area.
@@ -250,10 +257,15 @@ std::int32_t CallOnForm(GUIElement* element)
     return 0;
 }
 
+// The form's key handlers hear the keys pressed in the form's own window and in the windows of
+// the elements it hosts that it hands them on from.
 template <typename F, void (F::*Handler)(std::int32_t)>
 std::int32_t PassKeyToForm(GUIElement* element, std::int32_t key)
 {
-    if (F* form = FormItself<F>(element))
+    F* form = FormItself<F>(element);
+    if (!form)
+        form = HostingForm<F>(element);
+    if (form)
         (form->*Handler)(key);
     return 0;
 }

@@ -130,6 +130,15 @@ void PanelChildren::SetBorder(bool flag)
     SetWindowPos(handle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
 }
 
+void PanelChildren::SetTabStop(bool flag)
+{
+    tabStop = flag;
+    if (!created)
+        return;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE));
+    SetWindowLongPtrW(handle, GWL_STYLE, static_cast<LONG_PTR>(flag ? style | WS_TABSTOP : style & ~WS_TABSTOP));
+}
+
 HBRUSH PanelChildren::ColorChild(HDC dc)
 {
     if (OwnBrush(childBrush))

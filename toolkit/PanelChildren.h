@@ -24,6 +24,8 @@ public:
     void SetScrollRange(std::int32_t minimum, std::int32_t maximum);
     DWORD ComputeStyle() const;
     void SetBorder(bool flag);
+    // Makes the panel a stop of the Tab key, or no longer one.
+    void SetTabStop(bool flag);
 
     // A scroll-bar request (SB_VERT or SB_HORZ with the request code) or a wheel turn.
     void OnScrollRequest(int bar, int request);

@@ -154,12 +154,32 @@ void ActivatePanel(PanelChildren* panel, HWND window)
     panel->OnActivated();
 }
 
+// A form that is activated gets the focus back where it was: the default processing puts it on
+// the form's own window, which takes no keys.
 Outcome Activate(const Message& m)
 {
-    if (auto* form = dynamic_cast<Form*>(m.element))
+    if (auto* form = dynamic_cast<Form*>(m.element)) {
+        const bool activated = GetForegroundWindow() == m.window;
         ActivateForm(form, m.window);
-    else if (auto* panel = dynamic_cast<PanelChildren*>(m.element))
+        if (!activated)
+            return defaultProcessing;
+        const LRESULT result = DefWindowProcW(m.window, m.id, m.wParam, m.lParam);
+        if (auto* still = dynamic_cast<Form*>(ElementOfWindow(m.window)))
+            still->RestoreFocus();
+        return result;
+    }
+    if (auto* panel = dynamic_cast<PanelChildren*>(m.element))
         ActivatePanel(panel, m.window);
+    return defaultProcessing;
+}
+
+// The form an element lives in notes the element's window as the one to give the focus back to
+// when the form is activated again; then the element hears of its focus.
+Outcome GainFocus(const Message& m)
+{
+    if (Form* host = m.element->HostForm(); host && host != m.element)
+        host->savedFocus = m.window;
+    m.element->OnGotFocus();
     return defaultProcessing;
 }
 
@@ -245,18 +265,33 @@ Outcome Notify(const Message& m)
     return defaultProcessing;
 }
 
+// From the form's own window, which is no tab stop, Tab goes to the first stop and Shift+Tab to
+// the last.
 void MoveFocusOnTab(const Message& m)
 {
     const bool hosted = dynamic_cast<Child*>(m.element) && m.element->parent;
     HWND root = hosted ? static_cast<HWND>(m.element->parent->handle) : m.window;
     const bool backwards = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    HWND next = GetNextDlgTabItem(root, m.window, backwards);
+    HWND next = nullptr;
+    if (root != m.window)
+        next = GetNextDlgTabItem(root, m.window, backwards);
+    else if (HWND first = GetNextDlgTabItem(root, nullptr, FALSE))
+        next = backwards ? GetNextDlgTabItem(root, first, TRUE) : first;
     if (GUIElement* target = ElementOfWindow(next))
         target->Focus();
 }
 
+// A key pressed in a form's window or in any window inside it: from now on the form shows where
+// the focus is.
+void NoteKeyboardUse(const Message& m)
+{
+    if (Form* form = m.element->HostForm())
+        form->ShowKeyboardCues();
+}
+
 Outcome KeyDown(const Message& m)
 {
+    NoteKeyboardUse(m);
     GUIElement* element = m.element;
     if (m.wParam == VK_TAB) {
         MoveFocusOnTab(m);
@@ -265,6 +300,35 @@ Outcome KeyDown(const Message& m)
     }
     if (element)
         element->OnKeyDown(static_cast<std::int32_t>(m.wParam));
+    return defaultProcessing;
+}
+
+// Alt, for the menus, is keyboard use too; the key itself is the platform's.
+Outcome SystemKeyDown(const Message& m)
+{
+    NoteKeyboardUse(m);
+    return defaultProcessing;
+}
+
+// The platform's own record of whether the focus shows, on the platforms that keep one.
+Outcome UpdateUiState(const Message& m)
+{
+    auto* form = dynamic_cast<Form*>(m.element);
+    if (form && (HIWORD(m.wParam) & UISF_HIDEFOCUS)) {
+        if (LOWORD(m.wParam) == UIS_SET)
+            form->FollowKeyboardCues(false);
+        else if (LOWORD(m.wParam) == UIS_CLEAR)
+            form->FollowKeyboardCues(true);
+    }
+    return defaultProcessing;
+}
+
+// A panel that has the focus takes the arrows and the characters itself, also where a dialog
+// manager would move the focus with them.
+Outcome DialogCode(const Message& m)
+{
+    if (dynamic_cast<PanelChildren*>(m.element))
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     return defaultProcessing;
 }
 
@@ -422,7 +486,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOVE, Notice<&GUIElement::OnMoved>, true},
     {WM_SIZE, Notice<&GUIElement::OnResized>, true},
     {WM_ACTIVATE, Activate, true},
-    {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
+    {WM_SETFOCUS, GainFocus, true},
     {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
     {WM_ENABLE, Enable, true},
     {WM_PAINT, Paint, true},
@@ -431,13 +495,16 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_SETCURSOR, SetCursorShape, true},
     {WM_DRAWITEM, DrawItem, true},
     {WM_NOTIFY, Notify, true},
+    {WM_GETDLGCODE, DialogCode, true},
     {WM_KEYDOWN, KeyDown, true},
     {WM_KEYUP, Key<&GUIElement::OnKeyUp>, true},
     {WM_CHAR, Character, true},
+    {WM_SYSKEYDOWN, SystemKeyDown, true},
     {WM_COMMAND, Command, true},
     {WM_TIMER, TimerTick, true},
     {WM_HSCROLL, Scroll, true},
     {WM_VSCROLL, Scroll, true},
+    {WM_UPDATEUISTATE, UpdateUiState, true},
     {WM_CTLCOLOREDIT, ControlColour, true},
     {WM_CTLCOLORBTN, ControlColour, true},
     {WM_CTLCOLORSTATIC, ControlColour, true},

@@ -311,6 +311,41 @@ TEST_F(AboutBoxTest, BoxWhoseWindowIsRefusedLeavesTheGameUsableAndTheNextInfoTri
     EXPECT_EQ(OpenAboutWindows(), 1);
 }
 
+// Tab goes round the web link, the mail link, the notice and "OK"; Enter or Space on a link that
+// has the focus follows it as a press does, and leaves the box open; Enter on "OK" closes it.
+TEST_F(AboutBoxTest, TabReachesTheLinksAndOkAndEnterOrSpaceOnALinkFollowsIt)
+{
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    SetForegroundWindow(About().handle);
+    About().okButton->Focus();
+    const auto key = [](UINT code) {
+        HWND target = GetFocus();
+        SendMessageW(target, WM_KEYDOWN, code, 1);
+        if (code == VK_RETURN || code == VK_SPACE)
+            SendMessageW(target, WM_CHAR, code, 1);
+        SendMessageW(target, WM_KEYUP, code, 0xC0000001);
+        PumpMessages();
+    };
+    const HWND stops[] = {About().webLink->handle, About().mailLink->handle, About().noticeBox->handle,
+                          About().okButton->handle, About().webLink->handle};
+    for (HWND expected : stops) {
+        key(VK_TAB);
+        EXPECT_EQ(GetFocus(), expected);
+    }
+    key(VK_RETURN);
+    key(VK_TAB);
+    key(VK_SPACE);
+    EXPECT_TRUE(log.Matches({"shell open http://www.tiremola.test (SW_SHOW, over Tiremola)", mailRequest}));
+    EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
+    HWND box = About().handle;
+    key(VK_TAB);
+    key(VK_TAB);
+    ASSERT_EQ(GetFocus(), static_cast<HWND>(About().okButton->handle));
+    key(VK_RETURN);
+    EXPECT_TRUE(IsClosedAndGameFree(box));
+}
+
 TEST_F(AboutBoxTest, NoticeLetsOrdinaryCharactersThroughAndSwallowsTheClosingOnes)
 {
     Click(Game().infoButton);

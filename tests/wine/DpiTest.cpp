@@ -307,6 +307,43 @@ TEST_F(DpiTest, PanelsScrollAndHearTheMouseInLogicalPixels)
     EXPECT_EQ(PlaceInParent(inside.handle).left, Scaled(0, other));
 }
 
+// A player who never uses the keyboard sees not one pixel changed, wherever the platform puts the
+// focus; once the keyboard is used, the focus rectangle is drawn just inside the focused element,
+// around exactly its client area, and nowhere else.
+TEST_F(DpiTest, TheFocusShowsOnlyAfterKeyboardUseAndOnlyAroundTheFocusedElement)
+{
+    SetForegroundWindow(Game().handle);
+    PaintNow(Game().handle);
+    const auto before = Canvas::Capture(Game().handle);
+    const auto differences = [&before](const Canvas& now) {
+        RECT box{now.width, now.height, 0, 0};
+        int count = 0;
+        for (int y = 0; y < now.height; ++y)
+            for (int x = 0; x < now.width; ++x)
+                if (now.Pixel(x, y) != before->Pixel(x, y)) {
+                    ++count;
+                    box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                               std::max<LONG>(box.bottom, y + 1)};
+                }
+        return std::pair{count, count ? box : RECT{}};
+    };
+    for (CellControl* cell : {Game().shipPictures[0], Game().EnemyCell(4, 7), Game().PlayerCell(1, 1)}) {
+        SetFocus(cell->handle);
+        PaintNow(Game().handle);
+        EXPECT_EQ(differences(*Canvas::Capture(Game().handle)).first, 0) << cell->tag;
+    }
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    CellControl* focused = Game().EnemyCell(1, 1);
+    ASSERT_EQ(GetFocus(), static_cast<HWND>(focused->handle));
+    PaintNow(Game().handle);
+    RECT client{};
+    GetClientRect(focused->handle, &client);
+    MapWindowPoints(focused->handle, Game().handle, reinterpret_cast<POINT*>(&client), 2);
+    const auto [count, box] = differences(*Canvas::Capture(Game().handle));
+    EXPECT_GT(count, 0);
+    EXPECT_EQ(box, client) << "the focus rectangle runs just inside the cell's client area";
+}
+
 // Whatever the window measured on the way (nothing while it was minimised, only what the screen
 // left of it when it did not fit) and whatever scale a message names, the client area ends as the
 // last scale the platform can set makes it: the logical 640 x 400, and the about box's 600 x 300.

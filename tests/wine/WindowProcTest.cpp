@@ -214,6 +214,83 @@ TEST_F(TabTest, ShiftTabMovesTheFocusBackwards)
     EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[0]->handle));
 }
 
+// From the form's own window, which has the focus before any element takes it, Tab goes to the
+// first stop and Shift+Tab to the last.
+TEST_F(TabTest, FromTheFormsOwnWindowTabGoesToTheFirstStopAndShiftTabToTheLast)
+{
+    for (const bool shift : {false, true}) {
+        SetFocus(form->handle);
+        PressTab(shift);
+        EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[shift ? 2 : 0]->handle)) << "shift " << shift;
+    }
+}
+
+// Enter presses a focused button as Space does (which the platform's button does by itself): once,
+// and only while the button is enabled; the key still reaches the button's own key slot first.
+TEST_F(TabTest, EnterAndSpacePressAFocusedButtonOnce)
+{
+    for (auto& button : buttons) {
+        button->onCommand = [](GUIElement* e) { log.Record("command " + e->GetText()); };
+        button->onKeyDown = [](GUIElement* e, std::int32_t key) {
+            return log.Record(e->GetText() + " key " + std::to_string(key)), 0;
+        };
+    }
+    HWND b1 = buttons[1]->handle;
+    SendMessageW(b1, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageW(b1, WM_CHAR, VK_RETURN, 1);
+    SendMessageW(b1, WM_KEYUP, VK_RETURN, 0xC0000001);
+    SendMessageW(b1, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(b1, WM_KEYUP, VK_SPACE, 0xC0000001);
+    PumpMessages();
+    buttons[1]->SetEnabled(false);
+    SendMessageW(b1, WM_KEYDOWN, VK_RETURN, 1);
+    PumpMessages();
+    EXPECT_TRUE(log.Matches({"b1 key 13", "command b1", "b1 key 32", "command b1", "b1 key 13"}));
+}
+
+// The focus shows once the keyboard is used in the form; where the platform keeps its own record
+// of that and says so, the form follows it. A panel with the focus takes the arrows itself.
+TEST_F(TabTest, KeyboardUseShowsTheFocusAndThePlatformsRecordIsFollowed)
+{
+    auto fresh = std::make_unique<Form>(GetModuleHandleW(nullptr));
+    fresh->Create();
+    BOOL always = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    EXPECT_EQ(fresh->keyboardCues, always != FALSE) << "a new form shows the focus only if the user asked always";
+    fresh.reset();
+    form->keyboardCues = false;
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(form->keyboardCues);
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), 0);
+    EXPECT_TRUE(form->keyboardCues) << "the accelerators' cues are another matter";
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    EXPECT_FALSE(form->keyboardCues);
+    PressTab(false);
+    EXPECT_TRUE(form->keyboardCues) << "Tab is keyboard use";
+    form->keyboardCues = false;
+    SendMessageW(buttons[0]->handle, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    EXPECT_TRUE(form->keyboardCues) << "Alt, for the menus, is keyboard use";
+
+    PanelChildren panel(form.get());
+    panel.Create();
+    EXPECT_EQ(SendMessageW(panel.handle, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+}
+
+// A form activated again gives the focus back to the element that had it, not to its own window.
+TEST_F(TabTest, TheFocusComesBackWhereItWasWhenTheFormIsActivatedAgain)
+{
+    buttons[2]->Focus();
+    Form other(GetModuleHandleW(nullptr));
+    other.x = 400;
+    other.Create();
+    SetForegroundWindow(other.handle);
+    PumpMessages();
+    ASSERT_NE(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+    SetForegroundWindow(form->handle);
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+}
+
 TEST_F(WindowProcTest, RightClickNotificationReachesTheSourceWithEmptyVectors)
 {
     NMHDR header{form->handle, 0, static_cast<UINT>(NM_RCLICK)};
