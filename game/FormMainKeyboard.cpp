@@ -130,6 +130,10 @@ void FormMain::FocusCell(CellControl* cell)
 // is dragged by the keys from then on, over the player's board.
 void FormMain::PressByKey(CellControl* cell)
 {
+    // The key's character, queued already for the cell, belongs to this press: left in the queue,
+    // it would answer the popup the press may open, and close it at once.
+    MSG character{};
+    PeekMessageW(&character, cell->handle, WM_CHAR, WM_CHAR, PM_REMOVE);
     const CellControl* before = draggedShip;
     const bool picture = IsPicture(cell);
     pressByKey = true;

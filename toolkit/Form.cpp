@@ -365,6 +365,10 @@ void Form::Release()
         SetForegroundWindow(front);
         SetActiveWindow(front);
     }
+    // The window itself in front again takes the focus back where it was: it may have been
+    // activated while the box still kept it shut, when it could take no focus.
+    if (front == handle)
+        RestoreFocus();
 }
 
 void Form::ApplyInputRule()

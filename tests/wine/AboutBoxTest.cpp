@@ -297,6 +297,14 @@ TEST_F(AboutBoxTest, BoxWhoseWindowIsRefusedLeavesTheGameUsableAndTheNextInfoTri
         },
         nullptr, GetCurrentThreadId());
     ASSERT_NE(refusal, nullptr);
+    // The box itself gives its caller back its input as soon as its window is refused.
+    {
+        FormAbout box(&Game());
+        box.Create();
+        EXPECT_FALSE(box.created);
+        EXPECT_TRUE(IsWindowEnabled(Game().handle)) << "the box lets go before it is deleted";
+        EXPECT_EQ(Game().companion, nullptr);
+    }
     Click(Game().infoButton);
     UnhookWindowsHookEx(refusal);
     EXPECT_TRUE(log.Matches({"beep 0xFFFFFFFF (running)"}));

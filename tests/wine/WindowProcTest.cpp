@@ -377,8 +377,11 @@ TEST_F(WindowProcTest, EveryDevicePixelOfAnElementArrivesAsAPointInsideIt)
         UINT dpi;
         RECT logical;
     };
+    // At 125 % a 5-pixel panel at (1, 1) is 7 device pixels, one more than 5 scaled alone: only
+    // its place in the parent tells that its last device pixel is still its own.
     const Case cases[] = {{144, {1, 2, 20, 21}}, {144, {2, 1, 21, 20}}, {120, {3, 7, 26, 30}}, {120, {6, 5, 29, 28}},
-                          {168, {5, 5, 15, 15}}, {168, {4, 6, 11, 9}},   {192, {7, 3, 30, 26}}, {96, {3, 4, 26, 27}}};
+                          {120, {1, 1, 6, 6}},   {168, {5, 5, 15, 15}}, {168, {4, 6, 11, 9}},   {192, {7, 3, 30, 26}},
+                          {96, {3, 4, 26, 27}}};
     static POINT reached;
     for (const Case& c : cases) {
         form->dpi = c.dpi;
