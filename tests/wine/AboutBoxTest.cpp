@@ -9,6 +9,8 @@
 #include "TextBox.h"
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 using namespace MyGame;
 using TestSupport::Canvas;
@@ -215,6 +217,33 @@ TEST_F(AboutBoxTest, LinkDeletedWhileItsPressIsHandledIsNotTouchedAfterwards)
     EXPECT_NE(Game().aboutBox, first);
     EXPECT_TRUE(IsOpen());
     EXPECT_NE(TorUtility::lastPanel, link) << "the wheel would turn a panel that is gone";
+}
+
+// Tab moves the focus from "OK" to the next of the box's stops, whose focus handler deletes the
+// button: the key then goes to nobody, and nothing reads the button once it is freed.
+TEST_F(AboutBoxTest, TabWhoseFocusHandlerDeletesTheButtonThatHadTheFocusLeavesItAlone)
+{
+    FreedMemoryGuard::Start();
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    About().okButton->Focus();
+    HWND ok = About().okButton->handle;
+    ASSERT_EQ(GetFocus(), ok);
+    About().okButton->onKeyDown = [](TorUtility::GUIElement*, std::int32_t key) {
+        return log.Record("key " + std::to_string(key)), 0;
+    };
+    const auto deleteOk = [](TorUtility::GUIElement* focused) {
+        delete std::exchange(TorUtility::HostingForm<FormAbout>(focused)->okButton, nullptr);
+        return log.Record("OK deleted"), 0;
+    };
+    for (TorUtility::GUIElement* stop : std::initializer_list<TorUtility::GUIElement*>{About().frame, About().noticeBox})
+        stop->onGotFocus = deleteOk;
+
+    SendMessageW(ok, WM_KEYDOWN, VK_TAB, 1);
+    FreedMemoryGuard::Stop();
+    EXPECT_EQ(FreedMemoryGuard::Touches(), 0u) << "freed memory was read or written";
+    EXPECT_TRUE(log.Matches({"OK deleted"}));
+    EXPECT_NE(GetFocus(), ok);
 }
 
 TEST_F(AboutBoxTest, MailAddressTurnsEachWebPrefixIntoInfoAt)

@@ -289,6 +289,32 @@ TEST_F(TabTest, TheFocusComesBackWhereItWasWhenTheFormIsActivatedAgain)
     SetForegroundWindow(form->handle);
     PumpMessages();
     EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+
+// A scale change that names no scale changes nothing: the form keeps its scale, its window and
+// its elements' places, whatever rectangle comes with it.
+TEST_F(WindowProcTest, ScaleChangeNamingNoScaleChangesNothing)
+{
+    Label label(form.get(), "x");
+    label.x = 10;
+    label.y = 20;
+    label.width = 60;
+    label.height = 25;
+    label.Create();
+    const UINT dpi = form->dpi;
+    RECT window{};
+    RECT place{};
+    GetWindowRect(form->handle, &window);
+    GetWindowRect(label.handle, &place);
+    RECT suggested{window.left, window.top, window.right + 100, window.bottom + 80};
+    SendMessageW(form->handle, WM_DPICHANGED, MAKEWPARAM(0, 0), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages();
+    EXPECT_EQ(form->dpi, dpi);
+    RECT windowAfter{};
+    RECT placeAfter{};
+    GetWindowRect(form->handle, &windowAfter);
+    GetWindowRect(label.handle, &placeAfter);
+    EXPECT_EQ(windowAfter, window);
+    EXPECT_EQ(placeAfter, place);
 }
 
 TEST_F(WindowProcTest, RightClickNotificationReachesTheSourceWithEmptyVectors)
