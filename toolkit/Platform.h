@@ -36,7 +36,8 @@ Function FunctionOf(HMODULE module, const char* name)
 // From here on every library the process loads by name, its own and those the system's libraries
 // load for it, comes from the system folder, never from the program's folder, where anyone who
 // can put a file beside the program (a download folder) could plant a library of the same name.
-// The first thing the program does.
+// The first thing the program does: the game calls it from a constructor that runs before those of
+// the runtime (game/Main.cpp), which load libraries of their own.
 void RestrictLibrarySearch();
 
 }
