@@ -38,7 +38,16 @@ struct Message {
     WPARAM wParam;
     LPARAM lParam;
     GUIElement* element;
+    // The procedure default processing goes to: the control's own, or the platform's.
+    WNDPROC previous;
 };
+
+// Default processing, for a route that must act after it.
+LRESULT DefaultProcessing(const Message& m)
+{
+    return m.previous ? CallWindowProcW(m.previous, m.window, m.id, m.wParam, m.lParam)
+                      : DefWindowProcW(m.window, m.id, m.wParam, m.lParam);
+}
 
 // A route either answers the message or leaves it to default processing.
 using Outcome = std::optional<LRESULT>;
@@ -163,7 +172,7 @@ Outcome Activate(const Message& m)
         ActivateForm(form, m.window);
         if (!activated)
             return defaultProcessing;
-        const LRESULT result = DefWindowProcW(m.window, m.id, m.wParam, m.lParam);
+        const LRESULT result = DefaultProcessing(m);
         if (auto* still = dynamic_cast<Form*>(ElementOfWindow(m.window)))
             still->RestoreFocus();
         return result;
@@ -543,12 +552,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         handShape = LoadCursorW(nullptr, IDC_HAND);
     const WNDPROC previous = element ? element->previousProc : nullptr;
 
+    const Message m{window, message, wParam, lParam, element, previous};
     if (const RouteEntry* entry = FindRoute(message); entry && (element || !entry->needsElement)) {
-        if (Outcome answer = entry->route(Message{window, message, wParam, lParam, element}))
+        if (Outcome answer = entry->route(m))
             return *answer;
     }
-    return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
-                    : DefWindowProcW(window, message, wParam, lParam);
+    return DefaultProcessing(m);
 }
 
 }

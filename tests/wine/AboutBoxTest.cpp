@@ -236,8 +236,8 @@ TEST_F(AboutBoxTest, TabWhoseFocusHandlerDeletesTheButtonThatHadTheFocusLeavesIt
         delete std::exchange(TorUtility::HostingForm<FormAbout>(focused)->okButton, nullptr);
         return log.Record("OK deleted"), 0;
     };
-    for (TorUtility::GUIElement* stop : std::initializer_list<TorUtility::GUIElement*>{About().frame, About().noticeBox})
-        stop->onGotFocus = deleteOk;
+    // From "OK" the focus wraps round to the web link.
+    About().webLink->onGotFocus = deleteOk;
 
     SendMessageW(ok, WM_KEYDOWN, VK_TAB, 1);
     FreedMemoryGuard::Stop();

@@ -263,7 +263,8 @@ TEST_F(DpiTest, PicturesAreDrawnAtTheScaleFromTheirLargeVersions)
         const SIZE from = BitmapSize(source);
         const SIZE to = BitmapSize(image->bitmap);
         const int logicalWidth = dpi == 96 ? from.cx : from.cx / 2;
-        ASSERT_EQ(to.cx, Scaled(logicalWidth, dpi)) << resource;
+        // Sized by its edges where it stands.
+        ASSERT_EQ(to.cx, Scaled(image->x + logicalWidth, dpi) - Scaled(image->x, dpi)) << resource;
         const std::vector<std::uint32_t> original = BitsOf(source);
         ASSERT_EQ(std::count_if(original.begin(), original.end(), [](std::uint32_t p) { return (p & 0xFFFFFF) == 0; }),
                   0)

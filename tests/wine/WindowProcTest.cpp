@@ -289,6 +289,7 @@ TEST_F(TabTest, TheFocusComesBackWhereItWasWhenTheFormIsActivatedAgain)
     SetForegroundWindow(form->handle);
     PumpMessages();
     EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+}
 
 // A scale change that names no scale changes nothing: the form keeps its scale, its window and
 // its elements' places, whatever rectangle comes with it.
