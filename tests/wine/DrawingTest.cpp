@@ -63,7 +63,10 @@ TEST(DrawingBoxes, OutlineRunsFromTheFirstToTheLastColumnAndRowWithTheInsideUnto
         UINT dpi;
         int width;
         int pixels;
-    } scales[] = {{96, 1, 80 - 8 * 6}, {144, 1, 80 - 8 * 6}, {192, 2, 80 - 6 * 4}, {240, 2, 80 - 6 * 4}};
+    } scales[] = {{96, 1, 80 - 8 * 6}, {144, 1, 80 - 8 * 6}, {192, 2, 80 - 6 * 4}, {240, 2, 80 - 6 * 4},
+                  // Fails today: at 300 % the pen of three pixels rounds the outline's corners,
+                  // leaving the corner pixel of each out (68 of 72 drawn).
+                  {288, 3, 80 - 4 * 2}};
     for (const auto& scale : scales) {
         FormAt form(scale.dpi);
         Sheet sheet(30, 30, white, &form);
