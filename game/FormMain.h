@@ -14,6 +14,7 @@
 #include <vector>
 
 namespace TorUtility {
+struct Description;
 class Button;
 class CellControl;
 class FontSpec;
@@ -82,6 +83,10 @@ public:
     CellControl* EnemyCell(int c, int r) const { return enemyCells[r * boardStride + c]; }
 
     // Match.
+    // Shows a text on the status line and says it to a screen reader.
+    void SetStatus(const std::string& text);
+    // Says what happened to a screen reader, through the status line.
+    void Announce(const std::string& text);
     void ShowMessage(const std::string& message, const std::string& caption);
     bool AskYesNo(const std::string& question, const std::string& caption);
     void PlayGameSound(int resourceId);
@@ -189,6 +194,12 @@ private:
     CellControl* UpdateTabStops();
     // Hides a placed ship's picture; with the focus on it, the focus moves on.
     void HidePicture(CellControl* picture);
+    // The focus reached a cell or a picture, by whatever means: it becomes its group's cursor.
+    void FollowFocusTo(CellControl* cell);
+    // What a cell, picture, counter or the status line is to a screen reader.
+    void DescribeCell(CellControl* cell, TorUtility::Description& description);
+    // A ship was put on the board from the given first cell.
+    void AnnouncePlaced(const CellControl* ship, int column, int row, bool vertical, int length);
 
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);
     static std::int32_t LeftUpAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
@@ -199,6 +210,10 @@ private:
     static void TickAdaptor(TorUtility::Timer* timer);
     // The keys pressed on an element reach the form's own key handlers.
     static void HearKeys(TorUtility::GUIElement* element);
+    static void DescribeAdaptor(TorUtility::GUIElement* element, TorUtility::Description& description);
+    // A reader's default action on a cell or a picture: the press its Enter key makes.
+    static void PressAdaptor(TorUtility::GUIElement* element);
+    static std::int32_t FocusAdaptor(TorUtility::GUIElement* element);
 };
 
 // The program: the game's window, its messages until it is closed, and the exit code, which is 0,

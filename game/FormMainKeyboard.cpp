@@ -112,6 +112,14 @@ void FormMain::MoveTrayFocus(CellControl* from, int step)
 
 void FormMain::FocusCell(CellControl* cell)
 {
+    FollowFocusTo(cell);
+    cell->Focus();
+}
+
+// Also when a screen reader moves the focus, the Tab key comes back to the cell it went to, and a
+// ship dragged by keys follows it there.
+void FormMain::FollowFocusTo(CellControl* cell)
+{
     if (IsPicture(cell)) {
         trayCursor = cell;
     } else {
@@ -121,7 +129,6 @@ void FormMain::FocusCell(CellControl* cell)
         cursor = cell;
     }
     UpdateTabStops();
-    cell->Focus();
     if (keyboardDrag)
         FollowFocus();
 }

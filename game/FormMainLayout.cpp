@@ -98,6 +98,7 @@ void FormMain::BuildInterface()
     for (auto [counter, left] :
          {std::pair{playerCounter, arrowLeft}, std::pair{enemyCounter, arrowLeft + arrowWidth - counterWidth}}) {
         counter->SetText("0");
+        counter->onDescribe = DescribeAdaptor;
         counter->width = counterWidth;
         counter->height = counterHeight;
         counter->SetPosition(left, counterTop);
@@ -110,6 +111,7 @@ void FormMain::BuildInterface()
     statusBar->height = 60;
     statusBar->SetPosition(sideMargin, h - 70);
     statusBar->SetFont(formFont.get());
+    statusBar->onDescribe = DescribeAdaptor;
     statusBar->Create();
     statusBar->SetEnabled(false);
 
@@ -160,7 +162,7 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
         cell->SetFont(formFont.get());
         if (r == 0 || c == 0) {
             cell->SetBackColor(static_cast<std::int32_t>(headerGrey));
-            cell->SetText(r == 0 ? std::string(1, static_cast<char>('@' + c)) : ToText(r));
+            cell->SetText(r == 0 ? std::string(1, ColumnLetter(c)) : ToText(r));
         } else {
             cell->SetBackColor(static_cast<std::int32_t>(water));
             if (playersBoard) {
@@ -173,6 +175,8 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
             // A quick second press arrives as a double-click; it is a press all the same.
             cell->onLeftDoubleClick = LeftDownAdaptor;
             HearKeys(cell);
+            cell->onDescribe = DescribeAdaptor;
+            cell->onGotFocus = FocusAdaptor;
             // The board is one stop of the Tab key, at its first cell until the focus moves on.
             if (c == 1 && r == 1) {
                 cell->tabStop = true;
@@ -204,6 +208,8 @@ void FormMain::BuildShipPictures()
         picture->tag = ShipPictureName(k);
         picture->SetHandCursor(true);
         HearKeys(picture);
+        picture->onDescribe = DescribeAdaptor;
+        picture->onGotFocus = FocusAdaptor;
         // The tray is one stop of the Tab key, at its first picture until the focus moves on.
         picture->tabStop = k == 0;
         picture->Create();

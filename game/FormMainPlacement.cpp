@@ -102,12 +102,14 @@ void FormMain::HandlePlacementClick(CellControl* cell)
     const bool vertical = FitsVertically(playerGrid, c, r, length);
     if (name.HasShip() || (!horizontal && !vertical)) {
         platform.messageBeep(simpleBeep);
+        Announce("La nave non entra qui.");
         return;
     }
     PauseTicks();
     if (horizontal != vertical) {
         for (int i = 0; i < length; ++i)
             SetPlayerCell(vertical ? c : c + i, vertical ? r + i : r, name.kind, true, draggedShip->id);
+        AnnouncePlaced(draggedShip, c, r, vertical, length);
         SendShipHome(draggedShip);
         HidePicture(draggedShip);
         draggedShip = nullptr;
@@ -168,12 +170,13 @@ void FormMain::PlacePendingShip(bool vertical)
         SetPlayerCell(column, row, "", true, ship->id);
         PlayerCell(column, row)->Redraw();
     }
+    AnnouncePlaced(ship, pendingColumn, pendingRow, vertical, pendingLength);
     HidePicture(ship);
 }
 
 void FormMain::ResetPlayerBoard()
 {
-    statusBar->SetText("");
+    SetStatus("");
     statusBar->SetEnabled(false);
     for (int c = 1; c <= BoardSide; ++c)
         for (int r = 1; r <= BoardSide; ++r)

@@ -1,7 +1,10 @@
 #include "Button.h"
 
+#include "Accessible.h"
 #include "Drawing.h"
 #include "TextUtilities.h"
+
+#include <oleacc.h>
 
 namespace TorUtility {
 
@@ -13,6 +16,20 @@ constexpr COLORREF disabledInk = RGB(150, 150, 150);
 constexpr int pictureMargin = 5;
 constexpr int captionGap = 8;
 constexpr int focusInset = 3;
+
+// A press is reported to the button's host as the button itself reports a click.
+void ReportClick(HWND window, HWND host, std::int32_t identifier)
+{
+    if (host && IsWindow(window))
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+}
+
+void Click(GUIElement* element)
+{
+    if (element->created && element->enabled)
+        ReportClick(element->handle, element->parent ? static_cast<HWND>(element->parent->handle) : nullptr,
+                    element->id);
+}
 
 // Height of the font selected into a DC.
 int SelectedFontHeight(HDC dc)
@@ -42,6 +59,7 @@ void Button::Create()
         Subclass();
     created = true;
     AttachTooltipAndFont();
+    RememberDescription(this);
 }
 
 // The press is reported as the button itself reports a click, once the key's own handler has
@@ -53,8 +71,18 @@ void Button::OnKeyDown(std::int32_t key)
     HWND host = parent ? static_cast<HWND>(parent->handle) : nullptr;
     const std::int32_t identifier = id;
     Child::OnKeyDown(key);
-    if (press && host && IsWindow(window))
-        SendMessageW(host, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+    if (press)
+        ReportClick(window, host, identifier);
+}
+
+void Button::Describe(Description& description)
+{
+    description.role = ROLE_SYSTEM_PUSHBUTTON;
+    description.name = text;
+    description.state = STATE_SYSTEM_FOCUSABLE;
+    description.action = pressAction;
+    description.perform = Click;
+    Child::Describe(description);
 }
 
 int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)

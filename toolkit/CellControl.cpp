@@ -1,5 +1,9 @@
 #include "CellControl.h"
 
+#include "Accessible.h"
+
+#include <oleacc.h>
+
 namespace TorUtility {
 
 namespace {
@@ -27,6 +31,7 @@ void CellControl::SetBackColor(std::int32_t color)
         return;
     backPainted = true;
     Invalidate();
+    NoteDescriptionChange(this);
 }
 
 void CellControl::SetWideText(const std::wstring& value)
@@ -52,6 +57,14 @@ void CellControl::OnLostFocus()
 {
     Invalidate();
     PanelChildren::OnLostFocus();
+}
+
+// A cell is a line of text to a reader, unless its owner says more.
+void CellControl::Describe(Description& description)
+{
+    description.role = ROLE_SYSTEM_STATICTEXT;
+    description.name = text;
+    PanelChildren::Describe(description);
 }
 
 void CellControl::ChangeTextColor(std::int32_t color)

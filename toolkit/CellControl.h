@@ -23,6 +23,7 @@ public:
     // loses it.
     void OnGotFocus() override;
     void OnLostFocus() override;
+    void Describe(Description& description) override;
 
     void ChangeTextColor(std::int32_t color);
 

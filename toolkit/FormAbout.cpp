@@ -1,5 +1,6 @@
 #include "FormAbout.h"
 
+#include "Accessible.h"
 #include "Button.h"
 #include "CellControl.h"
 #include "Drawing.h"
@@ -7,6 +8,8 @@
 #include "Label.h"
 #include "TextBox.h"
 #include "TextUtilities.h"
+
+#include <oleacc.h>
 
 namespace TorUtility {
 
@@ -102,6 +105,7 @@ CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
     link->SetText(address);
     link->SetHandCursor(true);
     link->onLeftDown = LinkAdaptor;
+    link->onDescribe = DescribeLink;
     // Reached with Tab, in their order, before the notice and "OK".
     link->tabStop = true;
     link->SetFont(linkFont.get());
@@ -221,6 +225,20 @@ bool FormAbout::CharAdaptor(GUIElement* element, std::int32_t code)
         return false;
     }
     return box->OnAboutChar(code);
+}
+
+void FormAbout::DescribeLink(GUIElement*, Description& description)
+{
+    description.role = ROLE_SYSTEM_LINK;
+    description.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED;
+    description.action = pressAction;
+    description.perform = FollowLink;
+}
+
+void FormAbout::FollowLink(GUIElement* element)
+{
+    if (auto* box = HostingForm<FormAbout>(element))
+        box->OnLinkPressed(element);
 }
 
 void FormAbout::CommandAdaptor(GUIElement* element)

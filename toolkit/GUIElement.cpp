@@ -1,5 +1,6 @@
 #include "GUIElement.h"
 
+#include "Accessible.h"
 #include "Dpi.h"
 #include "Drawing.h"
 #include "ElementRegistry.h"
@@ -58,6 +59,7 @@ void GUIElement::SetBackColor(std::int32_t color)
     EndPaint(handle, &paint);
     validatedWindow = handle;
     backPainted = true;
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetEnabled(bool value)
@@ -65,6 +67,7 @@ void GUIElement::SetEnabled(bool value)
     enabled = value;
     if (created)
         EnableWindow(handle, value);
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetWideText(const std::wstring& value)
@@ -72,6 +75,7 @@ void GUIElement::SetWideText(const std::wstring& value)
     text = value;
     if (created)
         SetWindowTextW(handle, text.c_str());
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetText(const std::string& value)
@@ -241,6 +245,12 @@ void GUIElement::SetHandCursor(bool value)
 
 void GUIElement::OnShown()
 {
+}
+
+void GUIElement::Describe(Description& description)
+{
+    if (onDescribe)
+        onDescribe(this, description);
 }
 
 // The lists are passed by value so that an override may keep them; the window procedure builds

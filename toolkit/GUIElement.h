@@ -11,6 +11,7 @@ namespace TorUtility {
 class FontSpec;
 class Form;
 class GUIElement;
+struct Description;
 
 // Event slots: plain function pointers with no bound object. An empty slot is skipped. Slots
 // whose result nobody reads return int32 so that handlers of any kind can be plugged in.
@@ -22,6 +23,7 @@ using ElementEvent = std::int32_t (*)(GUIElement* element);
 using ElementAction = void (*)(GUIElement* element);
 using ClosingEvent = bool (*)(GUIElement* element);
 using PointerEvent = std::int32_t (*)(GUIElement* element, std::int32_t x, std::int32_t y);
+using DescribeEvent = void (*)(GUIElement* element, Description& description);
 
 // A field the element registry indexes. It reads as the plain value; every assignment re-files
 // the element so that lookups by handle and by identifier stay exact.
@@ -97,6 +99,11 @@ public:
     PointerEvent onMouseMove = nullptr;
     ElementEvent onMouseHover = nullptr;
     ElementEvent onMouseLeave = nullptr;
+    // Says what the element is to assistive technology, over what its kind says.
+    DescribeEvent onDescribe = nullptr;
+    // What a reader last heard the element called and in what state (the focus aside).
+    std::wstring spokenName;
+    std::int32_t spokenState = 0;
 
     virtual void SetBackColor(std::int32_t color);
     virtual void SetEnabled(bool value);
@@ -138,6 +145,8 @@ public:
     virtual void OnShown();
     virtual void OnNotify(std::int32_t code, std::vector<std::int32_t> numbers, std::vector<std::string> strings);
     virtual void Create() = 0;
+    // What the element is to assistive technology: what its kind says, then its onDescribe.
+    virtual void Describe(Description& description);
 
     virtual ~GUIElement();
 

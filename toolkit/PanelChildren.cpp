@@ -1,5 +1,6 @@
 #include "PanelChildren.h"
 
+#include "Accessible.h"
 #include "Dpi.h"
 #include "Drawing.h"
 #include "TextUtilities.h"
@@ -93,6 +94,7 @@ void PanelChildren::Create()
         ShowWindow(handle, SW_SHOW);
         UpdateWindow(handle);
     }
+    RememberDescription(this);
     if (onCreated)
         onCreated(this, handle);
     SetScrollRange(scrollMin, scrollMax);

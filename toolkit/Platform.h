@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 namespace TorUtility {
 
 // The platform calls that block on the user, make a sound, hand control to another program or
@@ -32,6 +34,18 @@ Function FunctionOf(HMODULE module, const char* name)
     // NOLINTNEXTLINE(bugprone-casting-through-void)
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
+
+// The accessibility library's calls, for the objects a screen reader reads: loaded from the system
+// folder when a reader first asks for one, since most players never start a reader. None when the
+// system lacks the library.
+struct AccessibilityCalls {
+    LRESULT(WINAPI* lresultFromObject)(REFIID interfaceId, WPARAM flags, IUnknown* object);
+    HRESULT(WINAPI* createStdAccessibleObject)(HWND window, LONG objectId, REFIID interfaceId, void** object);
+    HRESULT(WINAPI* accessibleObjectFromWindow)(HWND window, DWORD objectId, REFIID interfaceId, void** object);
+    BSTR(WINAPI* sysAllocString)(const OLECHAR* text);
+};
+
+const AccessibilityCalls* Accessibility();
 
 // From here on every library the process loads by name, its own and those the system's libraries
 // load for it, comes from the system folder, never from the program's folder, where anyone who

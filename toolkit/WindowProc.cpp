@@ -1,5 +1,6 @@
 #include "WindowProc.h"
 
+#include "Accessible.h"
 #include "Button.h"
 #include "Dpi.h"
 #include "ElementRegistry.h"
@@ -238,6 +239,35 @@ Outcome SetCursorShape(const Message& m)
     else
         return defaultProcessing;
     return TRUE;
+}
+
+// A reader asks for the object of the window's client area; every other object, and an element
+// that leaves its description to the platform, is the platform's.
+Outcome ObjectRequest(const Message& m)
+{
+    if (static_cast<LONG>(m.lParam) != OBJID_CLIENT)
+        return defaultProcessing;
+    const LRESULT object = AccessibleObjectOf(m.element, m.wParam);
+    return object ? Outcome{object} : defaultProcessing;
+}
+
+// A window shown or hidden changes its object's state.
+Outcome PositionChanged(const Message& m)
+{
+    const auto* position = reinterpret_cast<const WINDOWPOS*>(m.lParam);
+    if (position && (position->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        NoteDescriptionChange(m.element);
+    return defaultProcessing;
+}
+
+// The default action a reader asked for, now that its request has returned; only while the window
+// takes input, as a press would need.
+Outcome DefaultAction(const Message& m)
+{
+    const Description description = DescribeForReader(m.element);
+    if (description.perform && AcceptsInput(m.window))
+        description.perform(m.element);
+    return 0;
 }
 
 Outcome DrawItem(const Message& m)
@@ -503,6 +533,8 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_SHOWWINDOW, ShowWindowMessage, true},
     {WM_SETCURSOR, SetCursorShape, true},
     {WM_DRAWITEM, DrawItem, true},
+    {WM_GETOBJECT, ObjectRequest, true},
+    {WM_WINDOWPOSCHANGED, PositionChanged, true},
     {WM_NOTIFY, Notify, true},
     {WM_GETDLGCODE, DialogCode, true},
     {WM_KEYDOWN, KeyDown, true},
@@ -529,6 +561,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOUSELEAVE, MouseLeave, false},
     {WM_DPICHANGED, DpiChanged, true},
     {WM_HOTKEY, HotKeyPressed, true},
+    {defaultActionMessage, DefaultAction, true},
 });
 
 static_assert(std::is_sorted(routes.begin(), routes.end(),

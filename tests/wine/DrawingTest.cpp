@@ -56,17 +56,16 @@ TEST(DrawingBoxes, FillLeavesTheLastColumnAndRowUntouched)
 }
 
 // The outline of a 10 x 8 box (80 pixels) is as wide as the element's scale asks, one device
-// pixel up to 199 % and two at 200 % and 250 %, and always inside the box.
+// pixel up to 199 %, two at 200 % and 250 %, three at 300 %, always inside the box and with its
+// corners square.
 TEST(DrawingBoxes, OutlineRunsFromTheFirstToTheLastColumnAndRowWithTheInsideUntouched)
 {
     const struct {
         UINT dpi;
         int width;
         int pixels;
-    } scales[] = {{96, 1, 80 - 8 * 6}, {144, 1, 80 - 8 * 6}, {192, 2, 80 - 6 * 4}, {240, 2, 80 - 6 * 4},
-                  // Fails today: at 300 % the pen of three pixels rounds the outline's corners,
-                  // leaving the corner pixel of each out (68 of 72 drawn).
-                  {288, 3, 80 - 4 * 2}};
+    } scales[] = {{96, 1, 80 - 8 * 6},  {144, 1, 80 - 8 * 6}, {192, 2, 80 - 6 * 4},
+                  {240, 2, 80 - 6 * 4}, {288, 3, 80 - 4 * 2}};
     for (const auto& scale : scales) {
         FormAt form(scale.dpi);
         Sheet sheet(30, 30, white, &form);
