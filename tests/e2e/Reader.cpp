@@ -3,7 +3,8 @@
 // a line on its input and answers each with lines of tab-separated fields, then a line "end":
 //
 //   tree                every child window of the game's main window that answers with an object:
-//                       object handle role state name value action left,top,width,height
+//                       object handle role state name value action left,top,width,height and the
+//                       window's client area on the screen, left,top,width,height
 //   focus               the object of the window with the keyboard focus, then its parent's:
 //                       object ... as above, and parent role name children
 //   point X Y           the object at a screen point: object ... with the child it names
@@ -142,7 +143,12 @@ BOOL CALLBACK FindGame(HWND window, LPARAM)
 BOOL CALLBACK ListChild(HWND window, LPARAM)
 {
     if (IAccessible* object = ObjectOfWindow(window)) {
-        std::cout << "object\t" << Handle(window) << '\t' << Describe(object, CHILDID_SELF) << '\n';
+        RECT client{};
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        std::cout << "object\t" << Handle(window) << '\t' << Describe(object, CHILDID_SELF) << '\t' << client.left
+                  << ',' << client.top << ',' << client.right - client.left << ',' << client.bottom - client.top
+                  << '\n';
         object->Release();
     }
     return TRUE;
