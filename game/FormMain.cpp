@@ -2,6 +2,7 @@
 
 #include "Button.h"
 #include "CellControl.h"
+#include "Contrast.h"
 #include "Drawing.h"
 #include "FormAbout.h"
 #include "Image.h"
@@ -34,6 +35,7 @@ FormMain::FormMain(HINSTANCE moduleInstance, const std::string& title)
     onKeyUp = PassKeyToForm<FormMain, &FormMain::OnFormKeyUp>;
     onLeftUp = LeftUpAdaptor;
     onLeftDown = LeftDownAdaptor;
+    SetColourRoles(ColourRoles());
     SetBackColor(static_cast<std::int32_t>(formBackground));
     // The class icon is the game's too, so that the task bar and Alt+Tab show it.
     iconId = IDI_TIREMOLA;
@@ -91,10 +93,10 @@ HBRUSH FormMain::ColorChild(HDC dc)
     Unmake(controlBrush);
     SelectObject(dc, formFont->GetFont(Dpi()));
     const bool start = startButton && WindowFromDC(dc) == startButton->handle;
-    const COLORREF background = start ? hitRed : controlGreen;
-    SetBkColor(dc, background);
-    controlBrush = Made(CreateSolidBrush(background));
-    SetTextColor(dc, start ? white : black);
+    const Colours shown = ShownColours(start ? hitRed : controlGreen, start ? white : black, ColourRole::button);
+    SetBkColor(dc, shown.back);
+    controlBrush = Made(CreateSolidBrush(shown.back));
+    SetTextColor(dc, shown.ink);
     return controlBrush;
 }
 

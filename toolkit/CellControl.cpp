@@ -1,6 +1,7 @@
 #include "CellControl.h"
 
 #include "Accessible.h"
+#include "Contrast.h"
 
 #include <oleacc.h>
 
@@ -97,12 +98,15 @@ void CellControl::OnPaint()
         ownFont.italic = italic;
         ownFont.underline = underline;
         drawing.Begin();
+        // The text stands on the cell's own colour, or on its class's where it paints none.
+        const COLORREF under = backPainted ? static_cast<COLORREF>(backColor) : ClassBackground(handle);
+        const Colours shown = ShownColours(under, static_cast<COLORREF>(textColor));
         if (backPainted)
-            drawing.FillBox(0, 0, w, h, static_cast<COLORREF>(backColor));
+            drawing.FillBox(0, 0, w, h, shown.back);
         FontSpec* inUse = font ? font : &ownFont;
         // Only the text and the star are placed by the line's height; an empty cell skips measuring.
         const int lineHeight = !text.empty() || starMark ? drawing.LineHeight(inUse) : -1;
-        const auto ink = static_cast<COLORREF>(textColor);
+        const COLORREF ink = shown.ink;
         if (!text.empty()) {
             const int top = (h - lineHeight) / 2;
             drawing.DrawString(0, top, w, h - top, text, textAlign, ink, inUse);

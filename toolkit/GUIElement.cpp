@@ -1,6 +1,7 @@
 #include "GUIElement.h"
 
 #include "Accessible.h"
+#include "Contrast.h"
 #include "Dpi.h"
 #include "Drawing.h"
 #include "ElementRegistry.h"
@@ -54,7 +55,7 @@ void GUIElement::SetBackColor(std::int32_t color)
     GetClientRect(handle, &client);
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(handle, &paint);
-    SetBkColor(dc, static_cast<COLORREF>(color));
+    SetBkColor(dc, ShownColours(static_cast<COLORREF>(color), 0).back);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, L"", 0, nullptr);
     EndPaint(handle, &paint);
     validatedWindow = handle;

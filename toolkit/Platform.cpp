@@ -86,7 +86,8 @@ HINSTANCE WINAPI ShellExecuteOnFirstUse(HWND owner, LPCWSTR verb, LPCWSTR file, 
 }
 
 PlatformCalls platform = {
-    MessageBoxA, MessageBeep, PlaySoundOnFirstUse, ShellExecuteOnFirstUse, TrackPopupMenu, GetCursorInfo,
+    MessageBoxA,    MessageBeep,   PlaySoundOnFirstUse,   ShellExecuteOnFirstUse,
+    TrackPopupMenu, GetCursorInfo, SystemParametersInfoW, GetSysColor,
 };
 
 const AccessibilityCalls* Accessibility()

@@ -6,8 +6,9 @@
 
 namespace TorUtility {
 
-// The platform calls that block on the user, make a sound, hand control to another program or
-// read the real mouse. Everything goes through this table so that tests can stand in for them.
+// The platform calls that block on the user, make a sound, hand control to another program, read
+// the real mouse or the user's contrast setting. Everything goes through this table so that tests
+// can stand in for them.
 struct PlatformCalls {
     int(WINAPI* messageBox)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
     BOOL(WINAPI* messageBeep)(UINT type);
@@ -17,6 +18,10 @@ struct PlatformCalls {
     BOOL(WINAPI* trackPopupMenu)(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                                  const RECT* exclude);
     BOOL(WINAPI* getCursorInfo)(PCURSORINFO info);
+    // The user's settings and the system's colours, read for the high-contrast setting, which
+    // some systems cannot turn on.
+    BOOL(WINAPI* systemParametersInfo)(UINT action, UINT size, PVOID value, UINT flags);
+    DWORD(WINAPI* getSysColor)(int index);
 };
 
 extern PlatformCalls platform;

@@ -2,6 +2,7 @@
 
 #include "Accessible.h"
 #include "Button.h"
+#include "Contrast.h"
 #include "Dpi.h"
 #include "ElementRegistry.h"
 #include "Form.h"
@@ -239,6 +240,33 @@ Outcome SetCursorShape(const Message& m)
     else
         return defaultProcessing;
     return TRUE;
+}
+
+// While high contrast is on, a window of the toolkit's own classes is erased with the system's
+// colour for what its class colour stands for.
+Outcome EraseBackground(const Message& m)
+{
+    if (!HighContrast() || m.previous)
+        return defaultProcessing;
+    RECT client{};
+    GetClientRect(m.window, &client);
+    HBRUSH brush = CreateSolidBrush(ShownColours(ClassBackground(m.window), 0).back);
+    if (!brush)
+        return defaultProcessing;
+    FillRect(reinterpret_cast<HDC>(m.wParam), &client, brush);
+    DeleteObject(brush);
+    return 1;
+}
+
+// The system's settings or colours changed: a form draws itself again, every window in it, with
+// the colours the contrast setting now asks for.
+Outcome SettingsChanged(const Message& m)
+{
+    if (!dynamic_cast<Form*>(m.element))
+        return defaultProcessing;
+    RefreshContrast();
+    RedrawWindow(m.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return defaultProcessing;
 }
 
 // A reader asks for the object of the window's client area; every other object, and an element
@@ -530,7 +558,10 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_ENABLE, Enable, true},
     {WM_PAINT, Paint, true},
     {WM_CLOSE, Close, true},
+    {WM_ERASEBKGND, EraseBackground, true},
+    {WM_SYSCOLORCHANGE, SettingsChanged, true},
     {WM_SHOWWINDOW, ShowWindowMessage, true},
+    {WM_SETTINGCHANGE, SettingsChanged, true},
     {WM_SETCURSOR, SetCursorShape, true},
     {WM_DRAWITEM, DrawItem, true},
     {WM_GETOBJECT, ObjectRequest, true},

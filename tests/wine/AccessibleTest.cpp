@@ -483,3 +483,133 @@ TEST_F(AccessibleTest, TheShotsOfBothSidesAreSaidWithTheirCells)
 }
 
 }
+
+namespace {
+
+// The system's colours while high contrast is on, as the stand-in gives them: none of the game's.
+constexpr COLORREF systemWindow = RGB(16, 16, 16);
+constexpr COLORREF systemText = RGB(240, 240, 240);
+constexpr COLORREF systemHighlight = RGB(0, 120, 60);
+constexpr COLORREF systemHighlightText = RGB(250, 250, 200);
+constexpr COLORREF systemFace = RGB(40, 40, 90);
+constexpr COLORREF systemFaceText = RGB(230, 200, 100);
+
+bool contrastOn = false;
+
+BOOL WINAPI ContrastSetting(UINT action, UINT size, PVOID value, UINT flags)
+{
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoW(action, size, value, flags);
+    auto* setting = static_cast<HIGHCONTRASTW*>(value);
+    setting->dwFlags = contrastOn ? HCF_HIGHCONTRASTON | HCF_AVAILABLE : HCF_AVAILABLE;
+    return TRUE;
+}
+
+DWORD WINAPI SystemColour(int index)
+{
+    switch (index) {
+    case COLOR_WINDOW: return systemWindow;
+    case COLOR_WINDOWTEXT: return systemText;
+    case COLOR_HIGHLIGHT: return systemHighlight;
+    case COLOR_HIGHLIGHTTEXT: return systemHighlightText;
+    case COLOR_BTNFACE: return systemFace;
+    case COLOR_BTNTEXT: return systemFaceText;
+    default: return GetSysColor(index);
+    }
+}
+
+class ContrastTest : public GameTest::GameTest {
+protected:
+    void SetUp() override
+    {
+        contrastOn = false;
+        GameTest::SetUp();
+        // After the fixture has saved the platform's calls, which it gives back at the end.
+        TorUtility::platform.systemParametersInfo = ContrastSetting;
+        TorUtility::platform.getSysColor = SystemColour;
+    }
+
+    void TearDown() override
+    {
+        contrastOn = false;
+        TorUtility::RefreshContrast();
+        GameTest::TearDown();
+    }
+
+    // The system announces a change, as it does when the user turns the setting on or off.
+    void Announce(bool on, UINT message)
+    {
+        contrastOn = on;
+        SendMessageW(Game().handle, message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        RedrawWindow(Game().handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        TestSupport::PumpMessages();
+    }
+
+    // A window's middle pixel, and how many of its pixels have a colour.
+    static COLORREF Middle(TorUtility::GUIElement* element)
+    {
+        RECT client{};
+        GetClientRect(element->handle, &client);
+        return TestSupport::PixelOf(element->handle, 2, client.bottom - 3);
+    }
+
+    static int Ink(TorUtility::GUIElement* element, COLORREF colour)
+    {
+        return TestSupport::Canvas::Capture(element->handle)->Count(colour);
+    }
+};
+
+TEST_F(ContrastTest, WithTheSettingOnTheGameDrawsWithTheSystemsColoursAndBackWhenItGoesOff)
+{
+    FormMain& game = Game();
+    PlaceFleet();
+    Click(game.startButton);
+    CellControl* hit = nullptr;
+    CellControl* miss = nullptr;
+    for (CellControl* cell : game.enemyCells)
+        if (!cell->tag.empty())
+            (ReadCellName(cell->tag).HasShip() ? hit : miss) = cell;
+    Press(hit);
+    Press(miss);
+    CellControl* aimed = game.PlayerCell(10, 10);
+    aimed->SetBackColor(static_cast<std::int32_t>(aimYellow));
+    TestSupport::PumpMessages();
+    struct Row {
+        const char* what;
+        TorUtility::GUIElement* element;
+        COLORREF own;
+        COLORREF system;
+        COLORREF systemInk;
+    };
+    const Row rows[] = {
+        {"water", game.PlayerCell(10, 9), water, systemWindow, 0},
+        {"a ship and its number", game.PlayerCell(1, 1), shipBlue, systemHighlight, systemHighlightText},
+        {"a hit and its mark", hit, hitRed, systemHighlight, systemHighlightText},
+        {"a miss and its mark", miss, water, systemWindow, systemText},
+        {"the computer's aim", aimed, aimYellow, systemHighlight, 0},
+        {"a header and its letter", game.PlayerCell(3, 0), headerGrey, systemFace, systemFaceText},
+        {"the status line and its text", game.statusBar, white, systemWindow, systemText},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(Middle(row.element), row.own) << row.what;
+    const COLORREF background = TestSupport::PixelOf(game.handle, 2, 2);
+    EXPECT_EQ(background, formBackground);
+
+    Announce(true, WM_SETTINGCHANGE);
+    for (const Row& row : rows) {
+        EXPECT_EQ(Middle(row.element), row.system) << row.what;
+        EXPECT_TRUE(!row.systemInk || Ink(row.element, row.systemInk) > 5) << row.what << ": its text or mark";
+    }
+    EXPECT_EQ(TestSupport::PixelOf(game.handle, 2, 2), systemWindow) << "the form's background";
+    EXPECT_GT(Ink(game.startButton, systemFace), 100) << "the start button's face";
+    EXPECT_GT(Ink(game.startButton, systemFaceText), 5) << "the start button's caption";
+    EXPECT_EQ(Ink(game.startButton, hitRed), 0);
+
+    Announce(false, WM_SYSCOLORCHANGE);
+    for (const Row& row : rows)
+        EXPECT_EQ(Middle(row.element), row.own) << row.what << ", once the setting is off";
+    EXPECT_EQ(TestSupport::PixelOf(game.handle, 2, 2), formBackground);
+    EXPECT_GT(Ink(game.startButton, hitRed), 100);
+}
+
+}

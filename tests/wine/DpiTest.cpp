@@ -542,8 +542,9 @@ TEST_F(DpiTest, TheFocusShowsOnlyAfterKeyboardUseAndOnlyAroundTheFocusedElement)
         PaintNow(Game().handle);
         EXPECT_EQ(differences(*Canvas::Capture(Game().handle)).first, 0) << cell->tag;
     }
+    // Tab goes on to the computer's board, at the cell that had the focus there last.
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-    CellControl* focused = Game().EnemyCell(1, 1);
+    CellControl* focused = Game().EnemyCell(4, 7);
     ASSERT_EQ(GetFocus(), static_cast<HWND>(focused->handle));
     PaintNow(Game().handle);
     RECT client{};
