@@ -44,8 +44,7 @@ bool IsSelf(const VARIANT& child)
 // long after the window has gone, and then nothing of the element is ever read.
 GUIElement* LiveElement(HWND window)
 {
-    GUIElement* element = IsWindow(window) ? ElementRegistry::LastWithHandle(window) : nullptr;
-    return element && !element->destroyed ? element : nullptr;
+    return IsWindow(window) ? ElementRegistry::LastWithHandle(window) : nullptr;
 }
 
 HRESULT GiveText(const std::wstring& text, BSTR* out)

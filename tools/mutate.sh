@@ -96,6 +96,7 @@ build_targets_for() {
     installer) echo release_files ;;
     planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 window_list release_files ;;
     release_check) echo release_files ;;
+    e2e_*) echo Tiremola window_list reader ;;
     *_[0-9]*) echo "${1%_*}" ;;
     *) echo "$1" ;;
   esac

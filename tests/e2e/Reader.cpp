@@ -17,6 +17,8 @@
 //   quit
 //
 // Run as: reader.exe DESKTOP TITLE, the Wine desktop the game runs on and the start of its title.
+#include "ClientObjects.h"
+
 #include <windows.h>
 
 #include <oleacc.h>
@@ -27,6 +29,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+using ClientObjects::Child;
+using ClientObjects::ObjectOf;
 
 namespace {
 
@@ -69,15 +74,6 @@ std::string Text(HRESULT result, BSTR text)
     return out;
 }
 
-VARIANT Child(LONG id)
-{
-    VARIANT child;
-    VariantInit(&child);
-    child.vt = VT_I4;
-    child.lVal = id;
-    return child;
-}
-
 long Number(HRESULT result, const VARIANT& value)
 {
     return SUCCEEDED(result) && value.vt == VT_I4 ? value.lVal : -1;
@@ -104,15 +100,6 @@ std::string Describe(IAccessible* object, LONG id)
     out << r << '\t' << s << '\t' << Text(named, name) << '\t' << Text(valued, value) << '\t' << Text(acted, action)
         << '\t' << left << ',' << top << ',' << width << ',' << height;
     return out.str();
-}
-
-IAccessible* ObjectOfWindow(HWND window)
-{
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&object))))
-        return nullptr;
-    return object;
 }
 
 std::string Handle(HWND window)
@@ -142,7 +129,7 @@ BOOL CALLBACK FindGame(HWND window, LPARAM)
 
 BOOL CALLBACK ListChild(HWND window, LPARAM)
 {
-    if (IAccessible* object = ObjectOfWindow(window)) {
+    if (IAccessible* object = ObjectOf(window)) {
         RECT client{};
         GetClientRect(window, &client);
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
@@ -231,7 +218,7 @@ void Run(const std::string& line)
         info.cbSize = sizeof info;
         const DWORD thread = gameWindow ? GetWindowThreadProcessId(gameWindow, nullptr) : 0;
         HWND focused = thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-        IAccessible* object = focused ? ObjectOfWindow(focused) : nullptr;
+        IAccessible* object = focused ? ObjectOf(focused) : nullptr;
         std::cout << "object\t" << Handle(focused) << '\t' << Describe(object, CHILDID_SELF) << '\n';
         Parent(object, 0);
         if (object)
@@ -253,14 +240,14 @@ void Run(const std::string& line)
         HWND window = ParseHandle(in);
         LONG wanted = 0;
         in >> wanted;
-        IAccessible* object = ObjectOfWindow(window);
+        IAccessible* object = ObjectOf(window);
         Parent(object, wanted);
         if (object)
             object->Release();
     } else if (command == "events") {
         Events();
     } else if (command == "do" || command == "select") {
-        IAccessible* object = ObjectOfWindow(ParseHandle(in));
+        IAccessible* object = ObjectOf(ParseHandle(in));
         HRESULT result = E_FAIL;
         if (object) {
             result = command == "do" ? object->accDoDefaultAction(Child(CHILDID_SELF))

@@ -1424,27 +1424,36 @@ class Session:
         return 0
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def parse_arguments(description, more):
+    """The options of every session, with those that more(parser) adds; a seed is drawn when none
+    is given, and the environment the session needs is checked."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--exe", required=True, help="Tiremola.exe")
     parser.add_argument("--window-list", required=True, help="window_list.exe, the observer of the Wine desktop")
     parser.add_argument("--shots", required=True, help="folder for the screenshots of every step")
     parser.add_argument("--full-match", action="store_true",
                         help="after placing the fleet, play the match to its end (a few minutes) instead of abandoning")
-    parser.add_argument("--sweep", choices=("checkerboard", "random"), default="checkerboard",
-                        help="with --full-match, the order in which the player searches the computer's board")
     parser.add_argument("--seed", type=int, default=None, help="with --full-match, the player's random choices")
-    parser.add_argument("--keyboard", action="store_true",
-                        help="play by keys alone: no mouse move or click from the start to the end")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the scale of the Wine prefix's display, in dots per inch (96 is 100 %%)")
+    more(parser)
     args = parser.parse_args()
     if args.seed is None:
         args.seed = random.SystemRandom().randrange(1 << 31)
     for name in ("DISPLAY", "WINEPREFIX"):
         if not os.environ.get(name):
             sys.exit("%s is not set: run this through ./test.sh" % name)
-    session = Session(args)
+    return args
+
+
+def main():
+    def more(parser):
+        parser.add_argument("--sweep", choices=("checkerboard", "random"), default="checkerboard",
+                            help="with --full-match, the order in which the player searches the computer's board")
+        parser.add_argument("--keyboard", action="store_true",
+                            help="play by keys alone: no mouse move or click from the start to the end")
+
+    session = Session(parse_arguments(__doc__.splitlines()[0], more))
     try:
         return session.run()
     finally:

@@ -18,8 +18,6 @@ Needs DISPLAY and WINEPREFIX, as test.sh provides them, and a prefix whose windo
 virtual desktop named Default.
 """
 
-import argparse
-import os
 import random
 import subprocess
 import sys
@@ -456,20 +454,10 @@ class BlindSession(play_session.Session):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--exe", required=True, help="Tiremola.exe")
-    parser.add_argument("--reader", required=True, help="reader.exe, the screen reader's side")
-    parser.add_argument("--window-list", required=True, help="window_list.exe, for the boxes and the popup")
-    parser.add_argument("--shots", required=True, help="folder for a screenshot where a step fails")
-    parser.add_argument("--full-match", action="store_true", help="play the match to its end")
-    parser.add_argument("--seed", type=int, default=None, help="the player's random choices")
-    parser.add_argument("--dpi", type=int, default=96, help="the scale of the Wine prefix's display")
-    args = parser.parse_args()
-    if args.seed is None:
-        args.seed = random.SystemRandom().randrange(1 << 31)
-    for name in ("DISPLAY", "WINEPREFIX"):
-        if not os.environ.get(name):
-            sys.exit("%s is not set: run this through ./test.sh" % name)
+    def more(parser):
+        parser.add_argument("--reader", required=True, help="reader.exe, the screen reader's side")
+
+    args = play_session.parse_arguments(__doc__.splitlines()[0], more)
     print("seed %d" % args.seed, flush=True)
     return BlindSession(args).run()
 

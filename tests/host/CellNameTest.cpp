@@ -25,11 +25,15 @@ TEST(CellName, ReadsEachFieldAsAtoiDoesAndAFieldTheNameLacksAsMinusOne)
     EXPECT_FALSE(ReadCellName("myarea;11;3;4;5").HasShip());
 }
 
-TEST(CellName, WaterIsWrittenWithoutAShip)
+TEST(CellName, WaterIsWrittenWithoutAShipAndCoordinatesAsTheHeadersShowThem)
 {
     EXPECT_EQ(BoardCellName(PlayerCellKind, true, 3, 4, 17), "myarea;1;3;4;17");
     EXPECT_EQ(BoardCellName(EnemyCellKind, false, 10, 9, 5), "areanemica;0;10;9;-1");
     EXPECT_EQ(ShipPictureName(8), "drag;8");
+    // Coordinates as the boards' headers show them.
+    EXPECT_EQ(CellCoordinates(1, 1), "A1");
+    EXPECT_EQ(CellCoordinates(2, 3), "B3");
+    EXPECT_EQ(CellCoordinates(10, 10), "J10");
 }
 
 }

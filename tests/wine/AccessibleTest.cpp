@@ -3,6 +3,9 @@
 #include "GameFixture.h"
 
 #include "Accessible.h"
+#include "ClientObjects.h"
+#include "FormAbout.h"
+#include "TextBox.h"
 #include "Palette.h"
 
 #include <oleacc.h>
@@ -10,6 +13,8 @@
 #include <vector>
 
 using namespace MyGame;
+using ClientObjects::Child;
+using ClientObjects::ObjectOf;
 using TestSupport::log;
 using TorUtility::Description;
 using TorUtility::DescribeForReader;
@@ -37,10 +42,9 @@ std::string Picture(int number, int length, unsigned state = STATE_SYSTEM_FOCUSA
            std::to_string(length) + " caselle |  | " + TestSupport::Hex(state) + " | Prendi";
 }
 
-std::string Button(const std::string& caption)
+std::string Button(const std::string& caption, unsigned state = STATE_SYSTEM_FOCUSABLE)
 {
-    return std::to_string(ROLE_SYSTEM_PUSHBUTTON) + " | " + caption + " |  | " +
-           TestSupport::Hex(STATE_SYSTEM_FOCUSABLE) + " | Premi";
+    return std::to_string(ROLE_SYSTEM_PUSHBUTTON) + " | " + caption + " |  | " + TestSupport::Hex(state) + " | Premi";
 }
 
 std::string Text(const std::string& name, unsigned state = 0)
@@ -66,24 +70,6 @@ void CALLBACK Hear(HWINEVENTHOOK, DWORD kind, HWND window, LONG object, LONG chi
 {
     if (object == OBJID_CLIENT)
         heard.push_back({kind, window, child});
-}
-
-IAccessible* ObjectOf(HWND window)
-{
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&object))))
-        return nullptr;
-    return object;
-}
-
-VARIANT Child(LONG id)
-{
-    VARIANT child;
-    VariantInit(&child);
-    child.vt = VT_I4;
-    child.lVal = id;
-    return child;
 }
 
 std::string NameOf(IAccessible* object, LONG child = CHILDID_SELF)
@@ -361,13 +347,55 @@ TEST_F(AccessibleTest, ACellsObjectSitsInItsBoardsTableAndOutlivesItsWindowSafel
             member->Release();
     }
 
-    form.reset();
+    // A window the platform destroyed under a living element (as when its parent went first).
+    CellControl* other = Game().EnemyCell(5, 5);
+    IAccessible* orphan = ObjectOf(other->handle);
+    ASSERT_TRUE(orphan);
+    DestroyWindow(other->handle);
     BSTR name = nullptr;
+    EXPECT_EQ(orphan->get_accName(Child(CHILDID_SELF), &name), CO_E_OBJNOTCONNECTED);
+    orphan->Release();
+
+    form.reset();
     EXPECT_EQ(object->get_accName(Child(CHILDID_SELF), &name), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(object->accDoDefaultAction(Child(CHILDID_SELF)), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(table->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
     table->Release();
     object->Release();
+}
+
+// The about box: its links are links, named by their texts and followed by their default action,
+// "OK" is a button, and the notice reads as the text it shows.
+TEST_F(AccessibleTest, TheAboutBoxReadsAsLinksANoticeAndAButton)
+{
+    Click(Game().infoButton);
+    TorUtility::FormAbout* box = Game().aboutBox;
+    ASSERT_TRUE(box && box->created);
+    const unsigned link = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED;
+    for (CellControl* shown : {box->webLink, box->mailLink})
+        EXPECT_EQ(Spoken(shown), std::to_string(ROLE_SYSTEM_LINK) + " | " + shown->GetText() + " |  | " +
+                                     TestSupport::Hex(link) + " | Premi");
+    EXPECT_EQ(Spoken(box->okButton), Button("OK", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED)) << "as the box opens";
+    IAccessible* notice = ObjectOf(box->noticeBox->handle);
+    ASSERT_TRUE(notice);
+    BSTR value = nullptr;
+    const std::string name = NameOf(notice);
+    std::string text = name;
+    if (SUCCEEDED(notice->get_accValue(Child(CHILDID_SELF), &value)) && value)
+        text += ToNarrow(value);
+    SysFreeString(value);
+    notice->Release();
+    EXPECT_NE(text.find(box->noticeBox->GetText().substr(0, 40)), std::string::npos) << text;
+
+    IAccessible* web = ObjectOf(box->webLink->handle);
+    ASSERT_TRUE(web);
+    log.Clear();
+    ASSERT_EQ(web->accDoDefaultAction(Child(CHILDID_SELF)), S_OK);
+    TestSupport::PumpMessages();
+    web->Release();
+    const std::vector<std::string> opened = log.Only("shell").Events();
+    ASSERT_EQ(opened.size(), 1U);
+    EXPECT_TRUE(opened[0].starts_with("shell open " + box->webLink->GetText())) << opened[0];
 }
 
 // A reader's default action is the press the Enter key makes, run once the request has returned;
