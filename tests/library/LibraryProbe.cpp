@@ -1,11 +1,12 @@
-// Restricts the library search as the game's start-up does and then loads the sound, shell and
-// COM libraries as the game does, for real: the library-search test runs it with stand-ins for
+// Restricts the library search as the game's start-up does and then loads the sound, shell, COM
+// and accessibility libraries as the game does, for real: the library-search test runs it with stand-ins for
 // those libraries beside it. It prints what the calls answered and where each library was loaded
 // from. It restricts the search in main, which is early enough for those three; the game does it
 // in a constructor that runs before the runtime's own, which the test checks in the game itself.
 //
-//   library_probe start-up TARGET  the game's restriction, then a sound and a request to the shell
-//                                  to open TARGET, through the game's own calls
+//   library_probe start-up TARGET  the game's restriction, then a sound, a request to the shell
+//                                  to open TARGET and the accessibility library's calls, through
+//                                  the game's own calls
 //   library_probe loaders TARGET   the same without the start-up's restriction, as on a Windows
 //                                  that lacks it: the loaders alone must keep to the system folder
 //   library_probe search           the restriction, then loads by bare name, as the system's own
@@ -22,7 +23,7 @@
 
 namespace {
 
-const wchar_t* const libraries[] = {L"winmm.dll", L"shell32.dll", L"ole32.dll"};
+const wchar_t* const libraries[] = {L"winmm.dll", L"shell32.dll", L"ole32.dll", L"oleacc.dll", L"oleaut32.dll"};
 
 std::string ModulePath(HMODULE module)
 {
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
         // Stopping every sound succeeds only through the real sound library.
         std::printf("sound %d\nstop %d\n", sound, platform.playSound(nullptr, nullptr, 0));
         std::printf("open %d\n", TorUtility::ShellOpen(argv[2]));
+        std::printf("accessibility %d\n", TorUtility::Accessibility() != nullptr);
         // The shell's thread has COM in a single-threaded apartment: asking now for the other kind is refused.
         using Initialise = HRESULT(WINAPI*)(LPVOID reserved, DWORD model);
         const auto initialise = reinterpret_cast<Initialise>(

@@ -6,16 +6,17 @@ prefers its built-in copy and would hide the fault.
 
 The game: the shipped executable itself, in a folder with a stand-in for every library it loads
 over a session (taken from a WINEDEBUG=+loaddll run: start, the first shot with its sound, the
-about box and a page opened from its link), played through the X display. Besides the stand-ins'
+about box, a page opened from its link and a screen reader's request for the game's objects),
+played through the X display. Besides the stand-ins'
 traces, Wine's own record of the game's loads must show no library taken from the game's folder,
 every library planted loaded from the system folder (else the session did not reach it, or the
 list is out of date) and no library outside the lists below (it would need a stand-in).
 
-The probe (LibraryProbe.cpp) loads the sound, shell and COM libraries through the game's own
-calls. Each of its modes runs in a folder of its own, and each must also show that the calls
-reached the system's libraries: all three loaded from the system folder, the sound library
+The probe (LibraryProbe.cpp) loads the sound, shell, COM and accessibility libraries through the
+game's own calls. Each of its modes runs in a folder of its own, and each must also show that the
+calls reached the system's libraries: all five loaded from the system folder, the sound library
 answering, the shell starting the program it was asked to open after COM was made ready on the
-thread.
+thread, the accessibility library's calls found.
 """
 
 import argparse
@@ -27,7 +28,7 @@ import sys
 import tempfile
 import time
 
-LIBRARIES = ["winmm.dll", "shell32.dll", "ole32.dll"]
+LIBRARIES = ["winmm.dll", "shell32.dll", "ole32.dll", "oleacc.dll", "oleaut32.dll"]
 TIMEOUT = 60
 
 # What the game loads over the session, each planted: none may come from the game's folder.
@@ -42,6 +43,7 @@ SESSION = {
     "shell32.dll": "the page opened",
     "shlwapi.dll": "the shell's import",
     "shcore.dll": "the shell's import",
+    "oleacc.dll": "a screen reader's first request",
 }
 
 # Loaded under Wine before the program's first instruction, or afterwards by a library of Wine's
@@ -125,6 +127,8 @@ def run_mode(mode, args, work):
             failures.append("the sound library did not answer (stop %r)" % answers.get("stop"))
         if answers.get("open") != "1" or not os.path.exists(target + ".opened"):
             failures.append("the shell did not start the program (open %r)" % answers.get("open"))
+        if answers.get("accessibility") != "1":
+            failures.append("the accessibility library's calls were not found (%r)" % answers.get("accessibility"))
         if answers.get("apartment") != "single":
             failures.append("COM was not made ready for the shell (apartment %r)" % answers.get("apartment"))
     system = answers.get("system", "").removeprefix("folder ").lower()
@@ -149,6 +153,7 @@ class Session:
         self.args = args
         self.folder = folder
         self.exe = os.path.join(folder, "Tiremola.exe")
+        self.reader = args.reader
         self.log = os.path.join(folder, "loaddll.log")
         self.game = None
         self.process = None
@@ -256,6 +261,11 @@ class Session:
         self.click(about, WEB_LINK)
         self.wait_for_loads("the page opened from the about box's link", ["shell32.dll"])
         print("  the page was opened")
+        # A screen reader beside the game asks it for its objects.
+        subprocess.run(["wine", self.reader, "Default", "Tiremola"], input="tree\nquit\n", capture_output=True,
+                       text=True, timeout=TIMEOUT)
+        self.wait_for_loads("a screen reader's first request", ["oleacc.dll"])
+        print("  a screen reader read the game")
         # What the steps load in the background: until nothing more comes for a while.
         count, quiet = len(self.loads()), time.monotonic()
         while time.monotonic() - quiet < 2:
@@ -319,7 +329,8 @@ def main():
     parser.add_argument("--game", required=True, help="the game's executable as it ships")
     parser.add_argument("--window-list", required=True, help="lists the desktop's windows")
     parser.add_argument("--work", required=True)
-    parser.add_argument("planted", nargs=3, help="the stand-ins for " + ", ".join(LIBRARIES))
+    parser.add_argument("--reader", required=True, help="a screen reader's side, which asks the game for its objects")
+    parser.add_argument("planted", nargs=len(LIBRARIES), help="the stand-ins for " + ", ".join(LIBRARIES))
     args = parser.parse_args()
     # Any stand-in will do for the game's libraries: each leaves its trace under its own name.
     args.stand_in = args.planted[0]
