@@ -27,6 +27,11 @@ struct Announcement {
 std::array<Announcement, 32> announcements;
 std::size_t nextAnnouncement = 0;
 
+// A reader has asked for one of the program's objects. Until then nobody reads the objects, so
+// none is described and no change is told: a program without a reader starts and runs as fast as
+// one without this code.
+bool readerSeen = false;
+
 const Announcement* AnnouncementOf(HWND speaker, const VARIANT& child)
 {
     if (child.vt != VT_I4 || child.lVal < 1 || child.lVal > static_cast<LONG>(announcements.size()))
@@ -502,6 +507,13 @@ LRESULT AccessibleObjectOf(GUIElement* element, WPARAM flags)
     const AccessibilityCalls* calls = Accessibility();
     if (!calls || DescribeForReader(element).role == 0)
         return 0;
+    if (!std::exchange(readerSeen, true)) {
+        // From now on a reader hears what changes: what every element says now is what it hears
+        // changing.
+        for (GUIElement* known : ElementRegistry::Elements())
+            if (known->created)
+                RememberDescription(known);
+    }
     auto* object = new ElementObject(element->handle);
     const LRESULT answer = calls->lresultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();
@@ -510,7 +522,7 @@ LRESULT AccessibleObjectOf(GUIElement* element, WPARAM flags)
 
 void RememberDescription(GUIElement* element)
 {
-    if (!element->handle)
+    if (!readerSeen || !element->handle)
         return;
     const Description description = DescribeForReader(element);
     element->spokenName = description.name;
@@ -519,7 +531,7 @@ void RememberDescription(GUIElement* element)
 
 void NoteDescriptionChange(GUIElement* element)
 {
-    if (!element->created || !element->handle)
+    if (!readerSeen || !element->created || !element->handle)
         return;
     const Description description = DescribeForReader(element);
     if (description.role == 0)

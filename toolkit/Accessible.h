@@ -43,7 +43,8 @@ Description DescribeForReader(GUIElement* element);
 // to the platform.
 LRESULT AccessibleObjectOf(GUIElement* element, WPARAM flags);
 
-// The element's window was made: what it says now is what a reader will hear changing.
+// The element's window was made: what it says now is what a reader will hear changing. Both this
+// and the next do nothing until a reader has asked for one of the program's objects.
 void RememberDescription(GUIElement* element);
 // Something the description follows may have changed: a reader hears of each name or state that
 // did.

@@ -98,8 +98,12 @@ protected:
         CoUninitialize();
     }
 
+    // As a reader starts: it reads the game's objects and then hears what changes.
     void StartHearing()
     {
+        IAccessible* status = ObjectOf(Game().statusBar->handle);
+        ASSERT_TRUE(status);
+        status->Release();
         hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Hear, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
         ASSERT_TRUE(hook);
         TestSupport::PumpMessages();
