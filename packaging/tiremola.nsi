@@ -134,7 +134,7 @@ LangString InstalledElsewhere ${LANG_ITALIAN} "Tiremola è già installato in «
 LangString IntoSubfolder ${LANG_ITALIAN} "La cartella «$Chosen» contiene già altri file, che l'installazione non tocca: Tiremola sarà installato nella sottocartella «$INSTDIR»."
 LangString NotOwnFolder ${LANG_ITALIAN} "La cartella «$INSTDIR» contiene già altri file: Tiremola va installato in una cartella nuova o vuota."
 LangString WriteFailed ${LANG_ITALIAN} "Non è stato possibile scrivere i file di Tiremola in «$INSTDIR»."
-LangString ChangedFile ${LANG_ITALIAN} "«$R5» non è più il file che l'installazione di Tiremola vi aveva scritto, e l'installazione non sovrascrive file che non sono suoi: spostalo in un'altra cartella e riprova."
+LangString ChangedFile ${LANG_ITALIAN} "«$R5» non è il file che l'installazione di Tiremola vi aveva scritto, e l'installazione non sovrascrive file che non sono suoi: spostalo in un'altra cartella e riprova."
 LangString UnreadableFile ${LANG_ITALIAN} "Non è stato possibile leggere «$R5»: chiudi il programma che lo usa e riprova."
 LangString UnrecordedInstallation ${LANG_ITALIAN} "In «$R3» c'è già un'installazione di Tiremola fatta da una versione che non registra i propri file: disinstallala prima dall'elenco dei programmi installati."
 LangString OtherShortcut ${LANG_ITALIAN} "Nel menu Start c'è già un collegamento «Tiremola» a un altro programma: resta com'è, e quello del gioco si chiama «Tiremola (installato)»."
@@ -254,8 +254,8 @@ Function FileState
   ${EndIf}
 FunctionEnd
 
-; Tells in $R1 what the shortcut $R0 is: "absent", "own" (it points at the game in $INSTDIR),
-; "other" (it points elsewhere, or is no shortcut) or "unreadable" (another program holds it).
+; Tells in $R1 what the shortcut $R0 is: "absent", "own" (it points at the program $R2), "other"
+; (it points elsewhere, or is no shortcut) or "unreadable" (another program holds it).
 Function ShortcutState
   ${IfNot} ${FileExists} "$R0"
     StrCpy $R1 "absent"
@@ -274,7 +274,7 @@ Function ShortcutState
       System::Call "$1->3(w .r3, i ${NSIS_MAX_STRLEN}, p 0, i 0) i .r0"
       StrCpy $R1 "other"
       ${If} $0 = 0
-      ${AndIf} $3 == "$INSTDIR\Tiremola.exe"
+      ${AndIf} $3 == $R2
         StrCpy $R1 "own"
       ${EndIf}
     ${Else}
@@ -474,6 +474,7 @@ Section "-Disinstallazione"
   !insertmacro REMOVE_OWN "LEGGIMI.txt"
   ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstalledShortcut"
   ${If} $R0 != ""
+    StrCpy $R2 "$INSTDIR\Tiremola.exe"
     Call ShortcutState
     ${If} $R1 == "own"
       Delete "$R0"
@@ -519,27 +520,31 @@ SectionEnd
 
 !else
 
-; The folder the player chose, the folder of the earlier installation ("" when there is none) and
-; how many folders the installation made.
+; The folder the player chose, the folder of the earlier installation ("" when there is none),
+; how many folders the installation made, and the folder and shortcut an entry already there
+; recorded.
 Var Chosen
 Var Earlier
 Var FoldersMade
+Var RecordedFolder
+Var RecordedShortcut
 
-; Counts in $R4 the files of the earlier installation in $R3, and stops at a file under the
-; game's name NAME that is not the installation's.
+; Counts in $R4 the files of the earlier installation in $R3 under the game's name NAME, leaves
+; in $R9 why a file that cannot be read stops the installer, and in $R8 why a file that is not
+; the installation's does, while the installation is there.
 !macro CHECK_EARLIER_FILE NAME
   StrCpy $R0 "$R3\${NAME}"
   ReadRegStr $R2 HKCU "${FILES_KEY}" "${NAME}"
   Call FileState
+  StrCpy $R5 $R0
   ${If} $R1 == "own"
     IntOp $R4 $R4 + 1
-  ${ElseIf} $R9 == ""
-    StrCpy $R5 $R0
-    ${If} $R1 == "other"
-      StrCpy $R9 "$(ChangedFile)"
-    ${ElseIf} $R1 == "unreadable"
-      StrCpy $R9 "$(UnreadableFile)"
-    ${EndIf}
+  ${ElseIf} $R1 == "unreadable"
+  ${AndIf} $R9 == ""
+    StrCpy $R9 "$(UnreadableFile)"
+  ${ElseIf} $R1 == "other"
+  ${AndIf} $R8 == ""
+    StrCpy $R8 "$(ChangedFile)"
   ${EndIf}
 !macroend
 
@@ -563,11 +568,16 @@ Function FindEarlier
     Return
   ${EndIf}
   StrCpy $R4 0
+  StrCpy $R8 ""
   !insertmacro CHECK_EARLIER_FILE "${UNINSTALLER}"
   !insertmacro CHECK_EARLIER_FILE "Tiremola.exe"
   !insertmacro CHECK_EARLIER_FILE "LEGGIMI.txt"
+  ; With none of its files left the installation is gone, and its folder is like any other.
   ${If} $R4 > 0
     StrCpy $Earlier $R3
+    ${If} $R9 == ""
+      StrCpy $R9 $R8
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
@@ -649,18 +659,26 @@ Function CountMissingFolders
   ${Loop}
 FunctionEnd
 
-; Chooses in $R0 the shortcut to write: the one the earlier installation recorded, the usual one
-; or the other name, the first of them that is not there yet or points at the game already; ""
-; when each of them belongs to another program.
+; Chooses in $R0 the shortcut to write: the one the entry recorded while it still points at the
+; game the entry recorded, else that one, the usual one or the other name, the first of them that
+; is not there yet or points at this installation's game already; "" when each of them belongs to
+; another program.
 Function ChooseShortcut
-  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstalledShortcut"
+  StrCpy $R0 $RecordedShortcut
   ${If} $R0 != ""
+    StrCpy $R2 "$RecordedFolder\Tiremola.exe"
+    Call ShortcutState
+    ${If} $R1 == "own"
+      Return
+    ${EndIf}
+    StrCpy $R2 "$INSTDIR\Tiremola.exe"
     Call ShortcutState
     ${If} $R1 == "absent"
     ${OrIf} $R1 == "own"
       Return
     ${EndIf}
   ${EndIf}
+  StrCpy $R2 "$INSTDIR\Tiremola.exe"
   StrCpy $R0 "$SMPROGRAMS\${SHORTCUT}"
   Call ShortcutState
   ${If} $R1 == "absent"
@@ -712,6 +730,8 @@ Section "Tiremola"
   ${AndIf} $INSTDIR != $Earlier
     !insertmacro FAIL "$(NotOwnFolder)"
   ${EndIf}
+  ReadRegStr $RecordedFolder HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $RecordedShortcut HKCU "${UNINSTALL_KEY}" "InstalledShortcut"
   ${If} $INSTDIR == $Earlier
     ReadRegDWORD $FoldersMade HKCU "${UNINSTALL_KEY}" "CreatedFolders"
   ${Else}
