@@ -298,17 +298,26 @@ FunctionEnd
 
 !ifdef BUILD_UNINSTALLER
 
+; Leaves in $R1 the folder $R0 with long names instead of short ones, as far as it is there.
+Function LongPath
+  StrCpy $R1 $R0
+  System::Call 'kernel32::GetLongPathNameW(w R0, w .r0, i ${NSIS_MAX_STRLEN}) i .r1'
+  ${If} $1 <> 0
+    StrCpy $R1 $0
+  ${EndIf}
+FunctionEnd
+
 ; The uninstaller removes the installation it belongs to: the one recorded in the entry, in the
 ; folder it runs from, whose record names the uninstaller's own content.
 Function .onInit
-  StrCpy $INSTDIR $EXEDIR
-  System::Call 'kernel32::GetLongPathNameW(w "$EXEDIR", w .r0, i ${NSIS_MAX_STRLEN}) i .r1'
-  ${If} $1 <> 0
-    StrCpy $INSTDIR $0
-  ${EndIf}
+  StrCpy $R0 $EXEDIR
+  Call LongPath
+  StrCpy $INSTDIR $R1
   Call RefuseWhileBusy
   Call RefuseWhileGameRuns
-  ReadRegStr $R3 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  Call LongPath
+  StrCpy $R3 $R1
   ReadRegStr $R2 HKCU "${FILES_KEY}" "${UNINSTALLER}"
   StrCpy $R0 "$EXEPATH"
   Call FileState
@@ -462,6 +471,35 @@ Function StartCleanup
   System::Call 'kernel32::CloseHandle(p r1)'
 FunctionEnd
 
+; Removes the folders the installer made, $INSTDIR and as many of its parents as the entry counts
+; but never a drive's root, the deepest first and as far as they are empty. While the
+; uninstaller's own file is still in $INSTDIR ($R5 is "1") they are left to the cleanup instead,
+; in TIREMOLA_FOLDER_1 to _$R4; else $R4 is 0.
+Function RemoveFolders
+  ReadRegDWORD $R4 HKCU "${UNINSTALL_KEY}" "CreatedFolders"
+  StrCpy $R3 "$INSTDIR"
+  ${GetRoot} "$INSTDIR" $R6
+  ${For} $R2 1 $R4
+    ${If} $R3 == $R6
+      IntOp $R4 $R2 - 1
+      ${Break}
+    ${EndIf}
+    ${If} $R5 == "1"
+      System::Call 'kernel32::SetEnvironmentVariableW(w "TIREMOLA_FOLDER_$R2", w R3)'
+    ${Else}
+      RMDir "$R3"
+      ${If} ${FileExists} "$R3\*.*"
+        ; It holds the player's files.
+        ${Break}
+      ${EndIf}
+    ${EndIf}
+    ${GetParent} "$R3" $R3
+  ${Next}
+  ${If} $R5 != "1"
+    StrCpy $R4 0
+  ${EndIf}
+FunctionEnd
+
 ; Removes exactly what the installer put there: the game's files, the executable first, then the
 ; shortcut, then the uninstaller itself, the folders the installer made as far as they are empty,
 ; and last the entry. The first of the game's files that cannot be removed stops it, leaving the
@@ -490,30 +528,7 @@ Section "-Disinstallazione"
     StrCpy $R0 "$EXEPATH"
     !insertmacro FAIL "$(RemoveFailed)"
   ${EndIf}
-  ReadRegDWORD $R4 HKCU "${UNINSTALL_KEY}" "CreatedFolders"
-  StrCpy $R3 "$INSTDIR"
-  ${GetRoot} "$INSTDIR" $R6
-  ${For} $R2 1 $R4
-    ${If} $R3 == $R6
-      ; Never a drive's root, whatever the entry says.
-      IntOp $R4 $R2 - 1
-      ${Break}
-    ${EndIf}
-    ${If} $R5 == "1"
-      ; The uninstaller's file is still in the game's folder: the folders go after it.
-      System::Call 'kernel32::SetEnvironmentVariableW(w "TIREMOLA_FOLDER_$R2", w R3)'
-    ${Else}
-      RMDir "$R3"
-      ${If} ${FileExists} "$R3\*.*"
-        ; It holds the player's files.
-        ${Break}
-      ${EndIf}
-    ${EndIf}
-    ${GetParent} "$R3" $R3
-  ${Next}
-  ${If} $R5 != "1"
-    StrCpy $R4 0
-  ${EndIf}
+  Call RemoveFolders
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Call StartCleanup
 SectionEnd

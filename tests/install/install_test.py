@@ -27,7 +27,9 @@ The rounds, each from a clean machine:
   uninstall is refused without a change;
 - another drive: an installation on a drive other than the temporary folder's goes away whole.
 
-A round that fails is reported, and the machine is cleaned by hand before the next one. Needs
+A round that fails is reported, and the machine is cleaned by hand before the next one; with
+GTEST_FAIL_FAST set (as tools/mutate.sh sets it for every test) the first failed round ends the
+test. Needs
 DISPLAY (the test command's virtual display). Every Wine call runs with a time limit and with its
 output in files, so that a box waiting for an answer fails the test instead of hanging it, and no
 Wine process holds on to a pipe of ctest's.
@@ -718,6 +720,8 @@ def main():
             except Failure as failure:
                 print("%-20s FAILED: %s" % (name, failure), flush=True)
                 failed.append(name)
+                if os.environ.get("GTEST_FAIL_FAST", "0") not in ("", "0"):
+                    break
                 machine.reset()
     except Failure as failure:
         sys.exit("FAILED: %s (Wine's messages: %s)" % (failure, prefix.log))
