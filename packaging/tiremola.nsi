@@ -715,11 +715,10 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; Writes the game's file NAME from SOURCE into $INSTDIR and records its content.
+; Writes the game's file NAME from SOURCE into $INSTDIR and records its content. A file that
+; cannot be written stops the installation in File itself (AllowSkipFiles off), with exit code 2.
 !macro WRITE_FILE NAME SOURCE
-  ClearErrors
   File "/oname=${NAME}" "${SOURCE}"
-  !insertmacro FAIL_ON_ERRORS
   StrCpy $R0 "$INSTDIR\${NAME}"
   Call HashFile
   ${If} $R1 == ""

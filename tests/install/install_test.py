@@ -570,7 +570,7 @@ def held_files_round(m):
     install(m.prefix, m.setup)
     folder = m.installed(m.default_folder)
     shortcut = m.prefix.windows(os.path.join(m.prefix.start_menu(), SHORTCUT))
-    for held in (folder + "\\" + UNINSTALLER, folder + r"\Tiremola.exe", folder + r"\LEGGIMI.txt", shortcut):
+    for held in (folder + r"\LEGGIMI.txt", shortcut, folder + r"\Tiremola.exe", folder + "\\" + UNINSTALLER):
         with holding(m.prefix, m.holder, held):
             code, _ = m.prefix.wine(m.setup, "/S")
             if code == 0:
