@@ -716,7 +716,7 @@ FunctionEnd
 !macroend
 
 ; Writes the game's file NAME from SOURCE into $INSTDIR and records its content. A file that
-; cannot be written stops the installation in File itself (AllowSkipFiles off), with exit code 2.
+; cannot be written stops the installation in File itself (AllowSkipFiles is off), with exit code 2.
 !macro WRITE_FILE NAME SOURCE
   File "/oname=${NAME}" "${SOURCE}"
   StrCpy $R0 "$INSTDIR\${NAME}"
