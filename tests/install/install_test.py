@@ -61,6 +61,8 @@ CHOSEN_FOLDER = r"C:\Giochi"
 TAKEN_FOLDER = r"C:\Pieno"
 # An empty folder the player made for the game.
 EMPTY_FOLDER = r"C:\Vuota"
+# A folder where the player keeps a copy of the game's uninstaller.
+COPY_FOLDER = r"C:\Copia"
 # The program a shortcut of the player's own points at.
 OTHER_PROGRAM = r"C:\windows\notepad.exe"
 # The windows of the installer and the uninstaller while they wait for the player.
@@ -617,8 +619,8 @@ def players_shortcuts_round(m):
 
 def not_the_installation_round(m):
     """Files under the game's names that the installer did not write are the player's: another
-    program's files in the entry's folder, emptied by hand, a read-me the player changed, the
-    folder of an entry that records no files."""
+    program's files in the entry's folder, emptied by hand, a copy of the game's uninstaller in
+    another folder, a read-me the player changed, the folder of an entry that records no files."""
     install(m.prefix, m.setup)
     folder = m.installed(m.default_folder)
     shutil.rmtree(m.prefix.unix(folder))
@@ -631,7 +633,14 @@ def not_the_installation_round(m):
 
     install(m.prefix, m.setup)
     folder = m.installed(m.default_folder)
-    changed = write_players_files(m.prefix, [(folder + r"\LEGGIMI.txt", 500)])
+    # A copy of the game's own uninstaller that the player keeps elsewhere is not the installation's.
+    copy = COPY_FOLDER + "\\" + UNINSTALLER
+    os.makedirs(m.prefix.unix(COPY_FOLDER))
+    shutil.copyfile(os.path.join(m.prefix.unix(folder), UNINSTALLER), m.prefix.unix(copy))
+    with open(m.prefix.unix(copy), "rb") as kept:
+        changed = {m.prefix.unix(copy): kept.read()}
+    check_refused(m.prefix, "a copy of the uninstaller in another folder, started silently", copy, "/S")
+    changed.update(write_players_files(m.prefix, [(folder + r"\LEGGIMI.txt", 500)]))
     check_refused(m.prefix, "the silent install over a read-me the player changed", m.setup, "/S")
     uninstall(m.prefix, folder, m.with_players_files(changed))
     m.tidy()
