@@ -41,4 +41,14 @@ std::string ShipPictureName(int number)
     return std::string(ShipPictureKind) + separator + ToText(number);
 }
 
+char ColumnLetter(int column)
+{
+    return static_cast<char>('@' + column);
+}
+
+std::string CellCoordinates(int column, int row)
+{
+    return ColumnLetter(column) + ToText(row);
+}
+
 }

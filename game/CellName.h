@@ -35,6 +35,11 @@ struct CellName {
 
 CellName ReadCellName(const std::string& name);
 
+// The letter the header of a 1-based column shows, and a cell's coordinates as the headers give
+// them: "B3" for column 2, row 3.
+char ColumnLetter(int column);
+std::string CellCoordinates(int column, int row);
+
 // Without a ship the name says -1 for it, whatever 'ship' is.
 std::string BoardCellName(std::string_view kind, bool hasShip, int column, int row, int ship);
 std::string ShipPictureName(int number);

@@ -112,10 +112,6 @@ bool FormMain::OnTextBoxChar(TextBox*, std::int32_t code)
     return code != VK_TAB && code != VK_RETURN;
 }
 
-void FormMain::OnFormKeyDown(std::int32_t)
-{
-}
-
 void FormMain::OnFormKeyUp(std::int32_t)
 {
 }
@@ -174,6 +170,12 @@ void FormMain::MenuAdaptor(GUIElement* element)
     auto* item = dynamic_cast<SubMenu*>(element);
     if (auto* form = FormAboveMenuItem<FormMain>(item); form && item)
         form->OnMenuCommand(item);
+}
+
+void FormMain::HearKeys(GUIElement* element)
+{
+    element->onKeyDown = PassKeyToForm<FormMain, &FormMain::OnFormKeyDown>;
+    element->onKeyUp = PassKeyToForm<FormMain, &FormMain::OnFormKeyUp>;
 }
 
 void FormMain::TickAdaptor(Timer* timer)

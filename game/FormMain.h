@@ -14,6 +14,7 @@
 #include <vector>
 
 namespace TorUtility {
+struct Description;
 class Button;
 class CellControl;
 class FontSpec;
@@ -82,6 +83,10 @@ public:
     CellControl* EnemyCell(int c, int r) const { return enemyCells[r * boardStride + c]; }
 
     // Match.
+    // Shows a text on the status line and says it to a screen reader.
+    void SetStatus(const std::string& text);
+    // Says what happened to a screen reader, through the status line.
+    void Announce(const std::string& text);
     void ShowMessage(const std::string& message, const std::string& caption);
     bool AskYesNo(const std::string& question, const std::string& caption);
     void PlayGameSound(int resourceId);
@@ -123,6 +128,15 @@ public:
     std::int32_t pendingRow = 0;
     std::int32_t pendingColumn = 0;
     std::vector<POINT> shipHomes;
+    // The keyboard: the cell of each board (the player's first) and the tray picture that the focus
+    // comes back to there, each the one tab stop of its group; the ship dragged by keys and where
+    // the mouse was when that began, so that the mouse takes over once it moves.
+    std::array<CellControl*, 2> boardCursors{};
+    CellControl* trayCursor = nullptr;
+    bool keyboardDrag = false;
+    POINT dragMouse{-1, -1};
+    // The press being handled came from a key, not from the mouse.
+    bool pressByKey = false;
     std::array<HBITMAP, 3> shipBitmaps{};
     // The same pictures at twice their size, drawn above 100 %.
     std::array<HBITMAP, 3> largeShipBitmaps{};
@@ -165,6 +179,27 @@ private:
     void FollowMouse();
     void PickUpShip(const CellName& name);
     POINT CursorOnScreen() const;
+    // The cell or ship picture of this window that has the keyboard focus, if one has.
+    CellControl* FocusedCell() const;
+    // The focus goes to a cell or a picture, which becomes its group's cursor and tab stop.
+    void FocusCell(CellControl* cell);
+    void MoveBoardFocus(CellControl* from, std::int32_t key);
+    void MoveTrayFocus(CellControl* from, int step);
+    void PressByKey(CellControl* cell);
+    void CancelDragByKey();
+    // A ship dragged by keys stands where the mouse rule would put it over the focused cell.
+    void FollowFocus();
+    // The tray is a tab stop only while placing and while it shows a picture; answers the tray's
+    // stop, if it has one.
+    CellControl* UpdateTabStops();
+    // Hides a placed ship's picture; with the focus on it, the focus moves on.
+    void HidePicture(CellControl* picture);
+    // The focus reached a cell or a picture, by whatever means: it becomes its group's cursor.
+    void FollowFocusTo(CellControl* cell);
+    // What a cell, picture, counter or the status line is to a screen reader.
+    void DescribeCell(CellControl* cell, TorUtility::Description& description);
+    // A ship was put on the board from the given first cell.
+    void AnnouncePlaced(const CellControl* ship, int column, int row, bool vertical, int length);
 
     static bool CharAdaptor(TorUtility::GUIElement* element, std::int32_t code);
     static std::int32_t LeftUpAdaptor(TorUtility::GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
@@ -173,6 +208,12 @@ private:
     static void ButtonAdaptor(TorUtility::GUIElement* element);
     static void MenuAdaptor(TorUtility::GUIElement* element);
     static void TickAdaptor(TorUtility::Timer* timer);
+    // The keys pressed on an element reach the form's own key handlers.
+    static void HearKeys(TorUtility::GUIElement* element);
+    static void DescribeAdaptor(TorUtility::GUIElement* element, TorUtility::Description& description);
+    // A reader's default action on a cell or a picture: the press its Enter key makes.
+    static void PressAdaptor(TorUtility::GUIElement* element);
+    static std::int32_t FocusAdaptor(TorUtility::GUIElement* element);
 };
 
 // The program: the game's window, its messages until it is closed, and the exit code, which is 0,

@@ -91,19 +91,21 @@ void FormMain::AimAtPlayer()
     aimColumn = target.x;
     aimRow = target.y;
     aimPending = true;
+    Announce("Il computer mira a " + CellCoordinates(target.x + 1, target.y + 1) + ".");
 }
 
 void FormMain::ResolveAim()
 {
     CellControl* cell = PlayerCell(aimColumn + 1, aimRow + 1);
     aimPending = false;
+    Announce("Il computer spara in " + CellCoordinates(aimColumn + 1, aimRow + 1) + (aimIsHit ? ": colpita." : ": acqua."));
     if (!aimIsHit) {
         cell->SetBackColor(static_cast<std::int32_t>(water));
         cell->ChangeTextColor(static_cast<std::int32_t>(black));
         cell->SetText("X");
         PlayGameSound(IDW_MISS);
         playerTurn = true;
-        statusBar->SetText("Ora tocca a te..");
+        SetStatus("Ora tocca a te..");
         return;
     }
     RecordHit(lastHit, earlierHits, Position{aimColumn, aimRow});
@@ -115,10 +117,10 @@ void FormMain::ResolveAim()
     --playerCellsLeft;
     UpdateCounters();
     if (AnyShipLeft(playerGrid)) {
-        statusBar->SetText("Sei stato colpito. Tocca ancora al pc..");
+        SetStatus("Sei stato colpito. Tocca ancora al pc..");
         return;
     }
-    statusBar->SetText("Peccato.. hai perso");
+    SetStatus("Peccato.. hai perso");
     ShowMessage(statusBar->GetText(), "Hai perso");
     playing = false;
     matchOver = true;

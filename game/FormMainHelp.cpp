@@ -2,9 +2,12 @@
 
 #include "FormAbout.h"
 #include "Menu.h"
+#include "Platform.h"
 #include "Product.h"
 #include "TextUtilities.h"
 #include "resource.h"
+
+#include <utility>
 
 namespace MyGame {
 
@@ -30,6 +33,7 @@ void FormMain::OnMenuCommand(SubMenu* item)
         PlacePendingShip(false);
     else if (item->id == verticalItem->id)
         PlacePendingShip(true);
+    UpdateTabStops();
 }
 
 void FormMain::OpenAboutBox()
@@ -46,6 +50,13 @@ void FormMain::OpenAboutBox()
     aboutBox->webAddress = homePage;
     if (!aboutBox->created)
         aboutBox->Create();
+    // A box whose window could not be made is no box: the game goes on, and the next "Info" tries
+    // again.
+    if (!aboutBox->created) {
+        delete std::exchange(aboutBox, nullptr);
+        platform.messageBeep(simpleBeep);
+        return;
+    }
     ShowWindow(aboutBox->handle, SW_SHOWNA);
     aboutBox->visible = true;
 }

@@ -70,6 +70,7 @@ void FormMain::BuildInterface()
         button->height = buttonHeight;
         button->SetPosition(buttonLeft[i], buttonTop);
         button->onCommand = ButtonAdaptor;
+        HearKeys(button);
         button->ownerDrawn = true;
         button->Create();
     }
@@ -97,6 +98,7 @@ void FormMain::BuildInterface()
     for (auto [counter, left] :
          {std::pair{playerCounter, arrowLeft}, std::pair{enemyCounter, arrowLeft + arrowWidth - counterWidth}}) {
         counter->SetText("0");
+        counter->onDescribe = DescribeAdaptor;
         counter->width = counterWidth;
         counter->height = counterHeight;
         counter->SetPosition(left, counterTop);
@@ -109,6 +111,7 @@ void FormMain::BuildInterface()
     statusBar->height = 60;
     statusBar->SetPosition(sideMargin, h - 70);
     statusBar->SetFont(formFont.get());
+    statusBar->onDescribe = DescribeAdaptor;
     statusBar->Create();
     statusBar->SetEnabled(false);
 
@@ -119,6 +122,7 @@ void FormMain::BuildInterface()
         largeShipBitmaps[i] = LoadPicture(instance, largeShipBitmapIds[i]);
     }
     BuildShipPictures();
+    trayCursor = shipPictures.front();
 
     tickTimer = new Timer(this);
     tickTimer->interval = tickInterval;
@@ -158,7 +162,7 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
         cell->SetFont(formFont.get());
         if (r == 0 || c == 0) {
             cell->SetBackColor(static_cast<std::int32_t>(headerGrey));
-            cell->SetText(r == 0 ? std::string(1, static_cast<char>('@' + c)) : ToText(r));
+            cell->SetText(r == 0 ? std::string(1, ColumnLetter(c)) : ToText(r));
         } else {
             cell->SetBackColor(static_cast<std::int32_t>(water));
             if (playersBoard) {
@@ -170,6 +174,14 @@ void FormMain::BuildBoard(Board& board, int left, int top, int side, bool player
             cell->onLeftDown = LeftDownAdaptor;
             // A quick second press arrives as a double-click; it is a press all the same.
             cell->onLeftDoubleClick = LeftDownAdaptor;
+            HearKeys(cell);
+            cell->onDescribe = DescribeAdaptor;
+            cell->onGotFocus = FocusAdaptor;
+            // The board is one stop of the Tab key, at its first cell until the focus moves on.
+            if (c == 1 && r == 1) {
+                cell->tabStop = true;
+                boardCursors[playersBoard ? 0 : 1] = cell;
+            }
         }
         cell->Create();
     }
@@ -195,6 +207,11 @@ void FormMain::BuildShipPictures()
         picture->onLeftDoubleClick = LeftDownAdaptor;
         picture->tag = ShipPictureName(k);
         picture->SetHandCursor(true);
+        HearKeys(picture);
+        picture->onDescribe = DescribeAdaptor;
+        picture->onGotFocus = FocusAdaptor;
+        // The tray is one stop of the Tab key, at its first picture until the focus moves on.
+        picture->tabStop = k == 0;
         picture->Create();
         corner = picture->GetPosition();
         shipHomes.push_back(corner);

@@ -71,6 +71,7 @@ void FormMain::OnButtonClicked(Button* button)
         StartOrEndMatch();
     else if (button->id == infoButton->id)
         OpenAboutBox();
+    UpdateTabStops();
 }
 
 void FormMain::StartOrEndMatch()
@@ -91,7 +92,7 @@ void FormMain::StartOrEndMatch()
         UpdateCounters();
         PlaceComputerFleet();
         statusBar->SetEnabled(true);
-        statusBar->SetText("Colpisci la nave nemica. Clicca sull'area nemica.");
+        SetStatus("Colpisci la nave nemica. Clicca sull'area nemica.");
         playerTurn = true;
     } else {
         ResetPlayerBoard();
@@ -121,6 +122,7 @@ void FormMain::OnCellPressed(CellControl* cell)
             draggedShip = cell;
             ResumeTicks();
         }
+        UpdateTabStops();
         return;
     }
     if (playerTurn && name.starts_with(EnemyCellKind))
@@ -148,9 +150,9 @@ void FormMain::ShootAt(CellControl* cell)
         --enemyCellsLeft;
         UpdateCounters();
         if (AnyShipLeft(enemyGrid)) {
-            statusBar->SetText("Colpita la nave nemica. Tocca ancora a te..");
+            SetStatus("Colpita la nave nemica. Tocca ancora a te..");
         } else {
-            statusBar->SetText("Bravo.. hai vinto");
+            SetStatus("Bravo.. hai vinto");
             ShowMessage(statusBar->GetText(), "Hai vinto");
             playing = false;
             matchOver = true;
@@ -161,7 +163,7 @@ void FormMain::ShootAt(CellControl* cell)
         cell->ChangeTextColor(static_cast<std::int32_t>(black));
         cell->SetText("X");
         playerTurn = false;
-        statusBar->SetText("Ora tocca al pc..");
+        SetStatus("Ora tocca al pc..");
     }
     ResumeTicks();
 }

@@ -22,14 +22,6 @@ constexpr int dragLeft = 1;
 constexpr int dragRight = FormMain::clientWidth - dragLeft;
 constexpr int dragTrail = 10;
 
-void HidePicture(CellControl* picture)
-{
-    if (!picture->created)
-        return;
-    ShowWindow(picture->handle, SW_HIDE);
-    picture->visible = false;
-}
-
 void ShowPicture(CellControl* picture)
 {
     if (!picture->created)
@@ -63,8 +55,17 @@ POINT FormMain::CursorOnScreen() const
 void FormMain::FollowMouse()
 {
     POINT screen{};
-    if (!draggedShip || !ReadCursor(screen))
+    // Behind a box the player is answering, the mouse moves over the box, not over the game.
+    if (!draggedShip || boxesOpen > 0 || !ReadCursor(screen))
         return;
+    // A ship dragged by keys follows the focus until the mouse moves; a mouse at rest is no move.
+    if (keyboardDrag) {
+        if (screen.x == dragMouse.x && screen.y == dragMouse.y) {
+            FollowFocus();
+            return;
+        }
+        keyboardDrag = false;
+    }
     const POINT mouse = ClientPoint(screen);
     if (mouse.y < dragTop || mouse.y > dragBottom || mouse.x < dragLeft || mouse.x > dragRight)
         return;
@@ -101,12 +102,14 @@ void FormMain::HandlePlacementClick(CellControl* cell)
     const bool vertical = FitsVertically(playerGrid, c, r, length);
     if (name.HasShip() || (!horizontal && !vertical)) {
         platform.messageBeep(simpleBeep);
+        Announce("La nave non entra qui.");
         return;
     }
     PauseTicks();
     if (horizontal != vertical) {
         for (int i = 0; i < length; ++i)
             SetPlayerCell(vertical ? c : c + i, vertical ? r + i : r, name.kind, true, draggedShip->id);
+        AnnouncePlaced(draggedShip, c, r, vertical, length);
         SendShipHome(draggedShip);
         HidePicture(draggedShip);
         draggedShip = nullptr;
@@ -117,8 +120,10 @@ void FormMain::HandlePlacementClick(CellControl* cell)
         pendingRow = r;
         pendingColumn = c;
         draggedShip = nullptr;
-        const POINT mouse = CursorOnScreen();
-        ShowPopup(placementMenu, this, mouse.x, mouse.y);
+        // Asked by the keyboard, the popup opens at the cell, under its bottom-left corner.
+        RECT box{};
+        const POINT at = pressByKey && GetWindowRect(cell->handle, &box) ? POINT{box.left, box.bottom} : CursorOnScreen();
+        ShowPopup(placementMenu, this, at.x, at.y);
     }
     ResumeTicks();
 }
@@ -165,12 +170,13 @@ void FormMain::PlacePendingShip(bool vertical)
         SetPlayerCell(column, row, "", true, ship->id);
         PlayerCell(column, row)->Redraw();
     }
+    AnnouncePlaced(ship, pendingColumn, pendingRow, vertical, pendingLength);
     HidePicture(ship);
 }
 
 void FormMain::ResetPlayerBoard()
 {
-    statusBar->SetText("");
+    SetStatus("");
     statusBar->SetEnabled(false);
     for (int c = 1; c <= BoardSide; ++c)
         for (int r = 1; r <= BoardSide; ++r)

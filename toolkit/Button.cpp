@@ -1,7 +1,10 @@
 #include "Button.h"
 
+#include "Accessible.h"
 #include "Drawing.h"
 #include "TextUtilities.h"
+
+#include <oleacc.h>
 
 namespace TorUtility {
 
@@ -13,6 +16,20 @@ constexpr COLORREF disabledInk = RGB(150, 150, 150);
 constexpr int pictureMargin = 5;
 constexpr int captionGap = 8;
 constexpr int focusInset = 3;
+
+// A press is reported to the button's host as the button itself reports a click.
+void ReportClick(HWND window, HWND host, std::int32_t identifier)
+{
+    if (host && IsWindow(window))
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+}
+
+void Click(GUIElement* element)
+{
+    if (element->created && element->enabled)
+        ReportClick(element->handle, element->parent ? static_cast<HWND>(element->parent->handle) : nullptr,
+                    element->id);
+}
 
 // Height of the font selected into a DC.
 int SelectedFontHeight(HDC dc)
@@ -42,6 +59,30 @@ void Button::Create()
         Subclass();
     created = true;
     AttachTooltipAndFont();
+    RememberDescription(this);
+}
+
+// The press is reported as the button itself reports a click, once the key's own handler has
+// run; that handler may delete the button, so what the press needs is taken before it.
+void Button::OnKeyDown(std::int32_t key)
+{
+    const bool press = key == VK_RETURN && created && enabled;
+    HWND window = handle;
+    HWND host = parent ? static_cast<HWND>(parent->handle) : nullptr;
+    const std::int32_t identifier = id;
+    Child::OnKeyDown(key);
+    if (press)
+        ReportClick(window, host, identifier);
+}
+
+void Button::Describe(Description& description)
+{
+    description.role = ROLE_SYSTEM_PUSHBUTTON;
+    description.name = text;
+    description.state = STATE_SYSTEM_FOCUSABLE;
+    description.action = pressAction;
+    description.perform = Click;
+    Child::Describe(description);
 }
 
 int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
@@ -51,12 +92,14 @@ int Button::DrawPicture(Drawing& drawing, const RECT& item, bool)
         return 0;
     BITMAP description{};
     GetObjectW(shown, sizeof description, &description);
-    const int itemHeight = item.bottom - item.top;
-    const int pictureWidth = ToDevice(description.bmWidth, drawing.dpi);
-    const int pictureHeight = ToDevice(description.bmHeight, drawing.dpi);
-    drawing.DrawMasked(item.left + ToDevice(pictureMargin, drawing.dpi), (itemHeight - pictureHeight) / 2,
-                       pictureWidth, pictureHeight, shown);
-    return item.left + pictureWidth + ToDevice(captionGap, drawing.dpi);
+    // Placed in logical pixels inside the button, then scaled by its edges as the button was.
+    const int top = (GetClientSize().cy - description.bmHeight) / 2;
+    const RECT box = ToDeviceInside(
+        RECT{pictureMargin, top, pictureMargin + description.bmWidth, top + description.bmHeight}, POINT{x, y},
+        drawing.dpi);
+    drawing.DrawMasked(item.left + box.left, box.top, box.right - box.left, box.bottom - box.top, shown);
+    const RECT caption = ToDeviceInside(RECT{0, 0, description.bmWidth + captionGap, 0}, POINT{x, y}, drawing.dpi);
+    return item.left + caption.right;
 }
 
 void Button::PaintOwnerDrawn(const DRAWITEMSTRUCT& item)

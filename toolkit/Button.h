@@ -12,6 +12,10 @@ public:
     Button(GUIElement* host, const std::string& caption);
 
     void Create() override;
+    // Enter presses a focused button as Space does, which the platform's button handles itself.
+    void OnKeyDown(std::int32_t key) override;
+    // A push button, pressed by its default action.
+    void Describe(Description& description) override;
     // Draws the picture at the left of an owner-drawn button; returns where the caption starts.
     virtual int DrawPicture(Drawing& drawing, const RECT& item, bool pressed);
 

@@ -1,5 +1,9 @@
 #include "CellControl.h"
 
+#include "Accessible.h"
+
+#include <oleacc.h>
+
 namespace TorUtility {
 
 namespace {
@@ -27,6 +31,7 @@ void CellControl::SetBackColor(std::int32_t color)
         return;
     backPainted = true;
     Invalidate();
+    NoteDescriptionChange(this);
 }
 
 void CellControl::SetWideText(const std::wstring& value)
@@ -41,10 +46,43 @@ void CellControl::SetText(const std::string& value)
     Invalidate();
 }
 
+// Repainted before the focus handlers run, which may delete the cell.
+void CellControl::OnGotFocus()
+{
+    Invalidate();
+    PanelChildren::OnGotFocus();
+}
+
+void CellControl::OnLostFocus()
+{
+    Invalidate();
+    PanelChildren::OnLostFocus();
+}
+
+// A cell is a line of text to a reader, unless its owner says more.
+void CellControl::Describe(Description& description)
+{
+    description.role = ROLE_SYSTEM_STATICTEXT;
+    description.name = text;
+    PanelChildren::Describe(description);
+}
+
 void CellControl::ChangeTextColor(std::int32_t color)
 {
     textColor = color;
     Invalidate();
+}
+
+// Placed in the client area in logical pixels, then scaled by its edges as the cell's own window
+// was, so that a picture as large as the cell covers it exactly.
+RECT CellControl::PictureBox() const
+{
+    const SIZE client = GetClientSize();
+    const int top = (client.cy - pictureHeight) / 2;
+    const int left = pictureAlign == Drawing::alignRight    ? client.cx - pictureWidth - pictureMargin
+                     : pictureAlign == Drawing::alignCenter ? (client.cx - pictureWidth) / 2
+                                                            : pictureMargin;
+    return ToDeviceInside(RECT{left, top, left + pictureWidth, top + pictureHeight}, POINT{x, y}, Dpi());
 }
 
 void CellControl::OnPaint()
@@ -73,16 +111,12 @@ void CellControl::OnPaint()
             drawing.DrawString(w - lineHeight, h - lineHeight, lineHeight, lineHeight, std::string("*"),
                                Drawing::alignCenter, ink, inUse);
         if (picture) {
-            const int pw = ToDevice(pictureWidth, drawing.dpi);
-            const int ph = ToDevice(pictureHeight, drawing.dpi);
-            const int margin = ToDevice(pictureMargin, drawing.dpi);
-            const int top = (h - ph) / 2;
-            const int left = pictureAlign == Drawing::alignRight    ? w - pw - margin
-                             : pictureAlign == Drawing::alignCenter ? (w - pw) / 2
-                                                                    : margin;
-            const bool large = largePicture && drawing.dpi > logicalDpi;
-            drawing.DrawMasked(left, top, pw, ph, large ? largePicture : picture);
+            const RECT box = PictureBox();
+            drawing.DrawMasked(box.left, box.top, box.right - box.left, box.bottom - box.top,
+                               PictureForScale(picture, largePicture, drawing.dpi));
         }
+        if (ShowsFocus())
+            drawing.DrawFocus(client);
         drawing.Finish();
     }
     if (onPaint) {

@@ -19,6 +19,11 @@ public:
     void SetWideText(const std::wstring& value) override;
     void SetText(const std::string& value) override;
     void OnPaint() override;
+    // A cell shows its focus, once the keyboard has been used, and so paints again as it gains or
+    // loses it.
+    void OnGotFocus() override;
+    void OnLostFocus() override;
+    void Describe(Description& description) override;
 
     void ChangeTextColor(std::int32_t color);
 
@@ -40,6 +45,8 @@ public:
 
 private:
     void Invalidate();
+    // Where the picture is drawn, in the client area's device pixels.
+    RECT PictureBox() const;
 };
 
 }

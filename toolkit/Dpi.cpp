@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace TorUtility {
 
@@ -23,15 +24,36 @@ int ToDevice(int logical, UINT dpi)
     return MulDiv(logical, static_cast<int>(dpi), static_cast<int>(logicalDpi));
 }
 
+// A first guess from the ratio, then the one step either way that the rounding of the edges can
+// call for.
 int ToLogical(int device, UINT dpi)
 {
-    return MulDiv(device, static_cast<int>(logicalDpi), static_cast<int>(dpi));
+    const std::int64_t scaled = std::int64_t{device} * logicalDpi;
+    std::int64_t guess = scaled / dpi;
+    if (scaled % dpi < 0)
+        --guess;
+    auto logical = static_cast<int>(guess);
+    while (ToDevice(logical + 1, dpi) <= device)
+        ++logical;
+    while (ToDevice(logical, dpi) > device)
+        --logical;
+    return logical;
 }
 
 RECT ToDevice(const RECT& logical, UINT dpi)
 {
     return RECT{ToDevice(logical.left, dpi), ToDevice(logical.top, dpi), ToDevice(logical.right, dpi),
                 ToDevice(logical.bottom, dpi)};
+}
+
+RECT ToDeviceInside(const RECT& logical, POINT origin, UINT dpi)
+{
+    const RECT outer = ToDevice(RECT{origin.x + logical.left, origin.y + logical.top, origin.x + logical.right,
+                                     origin.y + logical.bottom},
+                                dpi);
+    const int left = ToDevice(origin.x, dpi);
+    const int top = ToDevice(origin.y, dpi);
+    return RECT{outer.left - left, outer.top - top, outer.right - left, outer.bottom - top};
 }
 
 POINT ToLogical(POINT device, UINT dpi)

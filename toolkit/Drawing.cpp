@@ -258,13 +258,27 @@ int Drawing::LineHeight(FontSpec* fontSpec)
     return GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : -1;
 }
 
+// Four bars of the line's width, kept inside the box at every width as the platform's own controls
+// keep their edges, with square corners: a pen wider than a pixel would round them.
 void Drawing::DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color)
 {
     if (!dc)
         return;
-    // Kept inside the box at every width, as the platform's own controls keep their edges.
-    const StepObject<HPEN> pen(Made(CreatePen(PS_INSIDEFRAME, LineWidth(dpi), color)));
-    if (!RectangleWith(dc, pen, GetStockObject(HOLLOW_BRUSH), left, top, left + boxWidth, top + boxHeight))
+    const StepObject<HBRUSH> brush(Made(CreateSolidBrush(color)));
+    if (!brush) {
+        OnGdiFailure();
+        return;
+    }
+    const int line = std::min({LineWidth(dpi), boxWidth, boxHeight});
+    const Selection brushSelected(dc, brush);
+    const RECT bars[] = {{left, top, left + boxWidth, top + line},
+                         {left, top + boxHeight - line, left + boxWidth, top + boxHeight},
+                         {left, top, left + line, top + boxHeight},
+                         {left + boxWidth - line, top, left + boxWidth, top + boxHeight}};
+    bool drawn = true;
+    for (const RECT& bar : bars)
+        drawn = PatBlt(dc, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top, PATCOPY) && drawn;
+    if (!drawn)
         OnGdiFailure();
 }
 
@@ -274,6 +288,12 @@ void Drawing::FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF c
         return;
     const StepObject<HBRUSH> brush(Made(CreateSolidBrush(color)));
     if (!RectangleWith(dc, GetStockObject(NULL_PEN), brush, left, top, left + boxWidth, top + boxHeight))
+        OnGdiFailure();
+}
+
+void Drawing::DrawFocus(const RECT& box)
+{
+    if (dc && !DrawFocusRect(dc, &box))
         OnGdiFailure();
 }
 
@@ -289,7 +309,7 @@ void Drawing::DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP
     const int pictureWidth = description.bmWidth;
     const int pictureHeight = description.bmHeight;
     const bool stretched = boxWidth != 0 && boxHeight != 0;
-    if (stretched && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
+    if (stretched && dpi != logicalDpi && (boxWidth < pictureWidth || boxHeight < pictureHeight)) {
         const StepObject<HBITMAP> smoothed(SmoothlyStretched(bitmap, boxWidth, boxHeight));
         if (smoothed) {
             DrawMasked(left, top, boxWidth, boxHeight, smoothed);

@@ -63,8 +63,11 @@ public:
     void DrawOutline(int left, int top, int boxWidth, int boxHeight, COLORREF color);
     // Leaves the right-most column and the bottom row untouched.
     void FillBox(int left, int top, int boxWidth, int boxHeight, COLORREF color);
+    // The platform's focus rectangle, drawn just inside the box.
+    void DrawFocus(const RECT& box);
     // Stretches the bitmap to the box unless either side is 0; pure black pixels stay transparent.
-    // A box smaller than the bitmap gets a smoothed picture inside an exact outline.
+    // Above 100 % a box smaller than the bitmap gets a smoothed picture inside an exact outline; at
+    // 100 % the platform stretches it.
     void DrawMasked(int left, int top, int boxWidth, int boxHeight, HBITMAP bitmap);
 
     GUIElement* target;
@@ -121,5 +124,14 @@ BITMAPINFO TopDownPicture(int width, int height);
 // A new bitmap of the given size with the picture smoothly stretched into it, pure black kept as
 // the transparent key (the caller owns it, through the ledger), or none.
 HBITMAP SmoothlyStretched(HBITMAP picture, int width, int height);
+
+// Which drawing of a picture to show at a scale, for a picture also drawn at twice its size: that
+// one above 100 %, made smaller to the scale, and the ordinary one, as it is, at 100 % or when
+// there is no large one. A picture's size on the screen is its logical size scaled by its edges.
+template <typename Picture>
+Picture PictureForScale(Picture ordinary, Picture large, UINT dpi)
+{
+    return large && dpi > logicalDpi ? large : ordinary;
+}
 
 }

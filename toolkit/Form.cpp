@@ -5,6 +5,7 @@
 #include "ElementRegistry.h"
 #include "FormAbout.h"
 #include "Image.h"
+#include "PanelChildren.h"
 #include "TextUtilities.h"
 #include "WindowProc.h"
 
@@ -149,12 +150,23 @@ void Form::Create()
     handle = CreateWindowExW(ExtendedWindowStyle(), className.c_str(), text.c_str(), style, device.left, device.top,
                              device.right - device.left, device.bottom - device.top, nullptr, nullptr, instance,
                              nullptr);
+    // A window the platform refused leaves the form uncreated, so that nothing takes it for open
+    // and a later Create tries again.
+    if (!handle) {
+        static_cast<void>(GetLastError());
+        ReleaseClass();
+        className.clear();
+        return;
+    }
     if (!mainWindow)
         mainWindow = handle;
     AttachWindow(handle);
     if (!showLater)
         Show();
     created = true;
+    clientSize = GetClientSize();
+    BOOL alwaysShown = FALSE;
+    keyboardCues = SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShown, 0) && alwaysShown;
     CreateTooltip(handle);
     ApplyFont();
 }
@@ -170,6 +182,7 @@ void Form::SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight)
     const int frameWidth = std::max<int>(0, (window.right - window.left) - (client.right - client.left));
     const int frameHeight = std::max<int>(0, (window.bottom - window.top) - (client.bottom - client.top));
     GetPosition();
+    clientSize = SIZE{clientWidth, clientHeight};
     // The frame is the platform's, in device pixels already; only the client area is scaled.
     const SIZE outer{ToDevice(clientWidth, dpi) + frameWidth, ToDevice(clientHeight, dpi) + frameHeight};
     width = ToLogical(outer.cx, dpi);
@@ -235,18 +248,87 @@ BOOL CALLBACK RescaleChild(HWND window, LPARAM)
 
 }
 
+// The panels inside the form whose content is scrolled.
+std::vector<PanelChildren*> Form::ScrolledPanels() const
+{
+    std::vector<PanelChildren*> panels;
+    for (GUIElement* element : ElementRegistry::Elements()) {
+        auto* panel = dynamic_cast<PanelChildren*>(element);
+        if (!panel || !panel->created || !IsChild(handle, panel->handle))
+            continue;
+        const POINT at = panel->ScrollPosition();
+        if (at.x != 0 || at.y != 0)
+            panels.push_back(panel);
+    }
+    return panels;
+}
+
+// The window's size comes from the logical client size the form keeps, never from what the window
+// measures on the way (nothing while minimised, what the screen left of it when it did not fit).
+// Scrolled content goes back to its origin at the old scale and forward to its bars again at the
+// new one, so that it stands where it would have been placed at that scale.
 void Form::ChangeDpi(UINT newDpi, const RECT& suggested)
 {
-    const SIZE client = GetClientSize();
+    const std::vector<PanelChildren*> scrolled = ScrolledPanels();
+    for (PanelChildren* panel : scrolled) {
+        panel->ShiftContent(panel->ScrollPosition(), POINT{0, 0});
+        for (GUIElement* element : ElementRegistry::Elements())
+            if (element->parent == panel && element->created)
+                element->GetPosition();
+    }
     dpi = newDpi;
-    SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     EnumChildWindows(handle, RescaleChild, 0);
-    // The suggested rectangle scales the frame too, which the platform may draw at another size.
-    SetClientSize(client.cx, client.cy);
+    for (PanelChildren* panel : scrolled)
+        panel->ShiftContent(POINT{0, 0}, panel->ScrollPosition());
     ApplyFont();
     if (iconHandle)
         SetIcon(iconId);
+    if (IsIconic(handle)) {
+        layoutPending = true;
+        return;
+    }
+    SetWindowPos(handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested rectangle scales the frame too, which the platform may draw at another size.
+    SetClientSize(clientSize.cx, clientSize.cy);
+}
+
+// A window whose scale changed while it was minimised takes its size at that scale once restored.
+void Form::OnResized()
+{
+    if (layoutPending && created && !IsIconic(handle)) {
+        layoutPending = false;
+        SetClientSize(clientSize.cx, clientSize.cy);
+    }
+    GUIElement::OnResized();
+}
+
+void Form::ShowKeyboardCues()
+{
+    if (keyboardCues)
+        return;
+    FollowKeyboardCues(true);
+    if (created)
+        SendMessageW(handle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// The window with the focus paints itself again, with or without its focus.
+void Form::FollowKeyboardCues(bool shown)
+{
+    if (keyboardCues == shown)
+        return;
+    keyboardCues = shown;
+    HWND focus = GetFocus();
+    if (created && focus && IsChild(handle, focus))
+        InvalidateRect(focus, nullptr, TRUE);
+}
+
+void Form::RestoreFocus()
+{
+    HWND focus = savedFocus;
+    if (created && focus && IsChild(handle, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus) &&
+        !IsIconic(handle))
+        SetFocus(focus);
 }
 
 void Form::RegisterHotKeys()
@@ -283,6 +365,10 @@ void Form::Release()
         SetForegroundWindow(front);
         SetActiveWindow(front);
     }
+    // The window itself in front again takes the focus back where it was: it may have been
+    // activated while the box still kept it shut, when it could take no focus.
+    if (front == handle)
+        RestoreFocus();
 }
 
 void Form::ApplyInputRule()

@@ -8,6 +8,7 @@
 namespace TorUtility {
 
 class Form;
+class PanelChildren;
 
 using HotKeyHandler = void (*)(Form* form, std::uint32_t modifiers, std::uint32_t key);
 
@@ -27,6 +28,7 @@ public:
     ~Form() override;
 
     void Create() override;
+    void OnResized() override;
 
     void SetClientSize(std::int32_t clientWidth, std::int32_t clientHeight);
     void CenterOnScreen();
@@ -48,6 +50,15 @@ public:
     // meanwhile (the platform's dialog manager enables a box's owner as the box ends, also an
     // owner that another box still keeps shut); otherwise as the form's own enabled flag says.
     void ApplyInputRule();
+
+    // The keyboard has been used in the window: from now on the focus shows. The platform hears of
+    // it too, so that its own controls show their focus as well.
+    void ShowKeyboardCues();
+    // Follows the platform's own record of whether the focus shows, where it keeps one.
+    void FollowKeyboardCues(bool shown);
+    // The focus goes back, when the window is activated again, to the window inside it that had
+    // it last: a player who answered a box goes on where the focus was.
+    void RestoreFocus();
 
     // The style bits the toolkit asks for; the platform may add its own.
     DWORD WindowStyle() const;
@@ -72,8 +83,19 @@ public:
     UINT dpi;
     // Boxes open over the window, each between its Hold and its Release.
     std::int32_t boxesOpen = 0;
+    // The client area's logical size: the window's at its creation, then the one last asked for.
+    // Every scale applies it.
+    SIZE clientSize{0, 0};
+    // The scale changed while the window was minimised: it takes its size when restored.
+    bool layoutPending = false;
+    // The focus shows in the window: the keyboard has been used in it, or the user asked the
+    // system to show it always.
+    bool keyboardCues = false;
+    // The window inside this one that had the focus last.
+    HWND savedFocus = nullptr;
 
 private:
+    std::vector<PanelChildren*> ScrolledPanels() const;
     void ReleaseClass();
     void ForgetEverywhere();
 

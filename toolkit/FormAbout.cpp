@@ -1,5 +1,6 @@
 #include "FormAbout.h"
 
+#include "Accessible.h"
 #include "Button.h"
 #include "CellControl.h"
 #include "Drawing.h"
@@ -7,6 +8,8 @@
 #include "Label.h"
 #include "TextBox.h"
 #include "TextUtilities.h"
+
+#include <oleacc.h>
 
 namespace TorUtility {
 
@@ -64,6 +67,13 @@ FormAbout::~FormAbout()
     delete mailLink;
 }
 
+void FormAbout::Create()
+{
+    Form::Create();
+    if (!created)
+        ReleaseCaller();
+}
+
 void FormAbout::OnShown()
 {
     SetClientSize(boxWidth, boxHeight);
@@ -95,6 +105,9 @@ CellControl* FormAbout::MakeLink(const std::string& address, int left, int top)
     link->SetText(address);
     link->SetHandCursor(true);
     link->onLeftDown = LinkAdaptor;
+    link->onDescribe = DescribeLink;
+    // Reached with Tab, in their order, before the notice and "OK".
+    link->tabStop = true;
     link->SetFont(linkFont.get());
     link->Create();
     return link;
@@ -107,6 +120,8 @@ void FormAbout::BuildContent()
     const int h = client.cy;
     frame = Place(new PanelChildren(this), 10, 10, logoWidth + 20, h - 20);
     frame->SetBorder(true);
+    // The frame only holds the picture: Tab passes it by.
+    frame->tabStop = false;
     frame->Create();
 
     logo = Place(new Image(frame, logoId), 5, 5, logoWidth, logoHeight);
@@ -195,12 +210,35 @@ void FormAbout::OnLinkPressed(GUIElement* element)
         ShellOpen("mailto:" + mailLink->GetText());
 }
 
+// Enter or Space on a link that has the focus follows it, as a press does; anywhere else Enter
+// and Escape close the box.
 bool FormAbout::CharAdaptor(GUIElement* element, std::int32_t code)
 {
     auto* box = FormItself<FormAbout>(element);
     if (!box)
         box = HostingForm<FormAbout>(element);
-    return box ? box->OnAboutChar(code) : true;
+    if (!box)
+        return true;
+    const bool link = element && (element == box->webLink || element == box->mailLink);
+    if (link && (code == VK_RETURN || code == VK_SPACE)) {
+        box->OnLinkPressed(element);
+        return false;
+    }
+    return box->OnAboutChar(code);
+}
+
+void FormAbout::DescribeLink(GUIElement*, Description& description)
+{
+    description.role = ROLE_SYSTEM_LINK;
+    description.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED;
+    description.action = pressAction;
+    description.perform = FollowLink;
+}
+
+void FormAbout::FollowLink(GUIElement* element)
+{
+    if (auto* box = HostingForm<FormAbout>(element))
+        box->OnLinkPressed(element);
 }
 
 void FormAbout::CommandAdaptor(GUIElement* element)

@@ -23,6 +23,8 @@ public:
     explicit FormAbout(Form* opener);
     ~FormAbout() override;
 
+    // A box whose window the platform refused gives its caller back its input at once.
+    void Create() override;
     void OnShown() override;
 
     virtual void BuildContent();
@@ -72,6 +74,9 @@ private:
 
     static bool CharAdaptor(GUIElement* element, std::int32_t code);
     static void CommandAdaptor(GUIElement* element);
+    // A link to a reader, followed by its default action.
+    static void DescribeLink(GUIElement* element, Description& description);
+    static void FollowLink(GUIElement* element);
     static std::int32_t LinkAdaptor(GUIElement* element, HWND window, std::int32_t px, std::int32_t py);
 };
 

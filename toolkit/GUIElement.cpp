@@ -1,5 +1,6 @@
 #include "GUIElement.h"
 
+#include "Accessible.h"
 #include "Dpi.h"
 #include "Drawing.h"
 #include "ElementRegistry.h"
@@ -58,6 +59,7 @@ void GUIElement::SetBackColor(std::int32_t color)
     EndPaint(handle, &paint);
     validatedWindow = handle;
     backPainted = true;
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetEnabled(bool value)
@@ -65,6 +67,7 @@ void GUIElement::SetEnabled(bool value)
     enabled = value;
     if (created)
         EnableWindow(handle, value);
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetWideText(const std::wstring& value)
@@ -72,6 +75,7 @@ void GUIElement::SetWideText(const std::wstring& value)
     text = value;
     if (created)
         SetWindowTextW(handle, text.c_str());
+    NoteDescriptionChange(this);
 }
 
 void GUIElement::SetText(const std::string& value)
@@ -243,6 +247,12 @@ void GUIElement::OnShown()
 {
 }
 
+void GUIElement::Describe(Description& description)
+{
+    if (onDescribe)
+        onDescribe(this, description);
+}
+
 // The lists are passed by value so that an override may keep them; the window procedure builds
 // them as temporaries, so nothing is copied.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
@@ -287,7 +297,8 @@ POINT GUIElement::GetPosition()
     return POINT{x, y};
 }
 
-// A window moved after its creation keeps the size it was made with.
+// A window moved keeps its logical size; its device size follows from its new edges, which the
+// scale may round a pixel apart from where it stood before.
 void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
 {
     x = left;
@@ -295,16 +306,29 @@ void GUIElement::SetPosition(std::int32_t left, std::int32_t top)
     if (!created)
         return;
     const RECT device = DeviceRect();
-    SetWindowPos(handle, nullptr, device.left, device.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    SetWindowPos(handle, nullptr, device.left, device.top, device.right - device.left, device.bottom - device.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     Redraw();
+}
+
+Form* GUIElement::HostForm() const
+{
+    for (const GUIElement* element = this; element; element = element->parent)
+        if (const auto* form = dynamic_cast<const Form*>(element))
+            return const_cast<Form*>(form);
+    return nullptr;
 }
 
 UINT GUIElement::Dpi() const
 {
-    for (const GUIElement* element = this; element; element = element->parent)
-        if (const auto* form = dynamic_cast<const Form*>(element))
-            return form->dpi;
-    return SystemDpi();
+    const Form* form = HostForm();
+    return form ? form->dpi : SystemDpi();
+}
+
+bool GUIElement::ShowsFocus() const
+{
+    const Form* form = HostForm();
+    return created && handle && GetFocus() == handle && form && form->keyboardCues;
 }
 
 SIZE GUIElement::GetClientSize() const
@@ -319,7 +343,20 @@ SIZE GUIElement::GetClientSize() const
 POINT GUIElement::ClientPoint(POINT screen) const
 {
     ScreenToClient(handle, &screen);
-    return ToLogical(screen, Dpi());
+    return LogicalPoint(screen);
+}
+
+// Worked out in the parent's client area, where the window's edges were scaled: the client area's
+// origin is the logical pixel holding its device origin, and a point the logical pixel holding it.
+POINT GUIElement::LogicalPoint(POINT client) const
+{
+    const UINT scale = Dpi();
+    POINT origin{0, 0};
+    if (parent && parent->handle && GetParent(handle) == parent->handle)
+        MapWindowPoints(handle, parent->handle, &origin, 1);
+    const POINT base = ToLogical(origin, scale);
+    const POINT at = ToLogical(POINT{origin.x + client.x, origin.y + client.y}, scale);
+    return POINT{at.x - base.x, at.y - base.y};
 }
 
 RECT GUIElement::DeviceRect() const

@@ -9,7 +9,9 @@
 namespace TorUtility {
 
 class FontSpec;
+class Form;
 class GUIElement;
+struct Description;
 
 // Event slots: plain function pointers with no bound object. An empty slot is skipped. Slots
 // whose result nobody reads return int32 so that handlers of any kind can be plugged in.
@@ -21,6 +23,7 @@ using ElementEvent = std::int32_t (*)(GUIElement* element);
 using ElementAction = void (*)(GUIElement* element);
 using ClosingEvent = bool (*)(GUIElement* element);
 using PointerEvent = std::int32_t (*)(GUIElement* element, std::int32_t x, std::int32_t y);
+using DescribeEvent = void (*)(GUIElement* element, Description& description);
 
 // A field the element registry indexes. It reads as the plain value; every assignment re-files
 // the element so that lookups by handle and by identifier stay exact.
@@ -96,6 +99,11 @@ public:
     PointerEvent onMouseMove = nullptr;
     ElementEvent onMouseHover = nullptr;
     ElementEvent onMouseLeave = nullptr;
+    // Says what the element is to assistive technology, over what its kind says.
+    DescribeEvent onDescribe = nullptr;
+    // What a reader last heard the element called and in what state (the focus aside).
+    std::wstring spokenName;
+    std::int32_t spokenState = 0;
 
     virtual void SetBackColor(std::int32_t color);
     virtual void SetEnabled(bool value);
@@ -137,6 +145,8 @@ public:
     virtual void OnShown();
     virtual void OnNotify(std::int32_t code, std::vector<std::int32_t> numbers, std::vector<std::string> strings);
     virtual void Create() = 0;
+    // What the element is to assistive technology: what its kind says, then its onDescribe.
+    virtual void Describe(Description& description);
 
     virtual ~GUIElement();
 
@@ -148,10 +158,19 @@ public:
     // The scale of the monitor the element's form is on: the form's own, which follows its window
     // from monitor to monitor; the system's for an element outside any form.
     UINT Dpi() const;
+    // The form the element lives in: itself for a form, else the first form above it; none for an
+    // element outside any form.
+    Form* HostForm() const;
+    // The element has the keyboard focus and its form shows where the focus is: once the keyboard
+    // has been used in it, or always when the user asked the system for that.
+    bool ShowsFocus() const;
     // The client area's size; the stored size while there is no window.
     SIZE GetClientSize() const;
     // A point of the screen, as the platform reports the mouse's, in this window's client area.
     POINT ClientPoint(POINT screen) const;
+    // A point of this window's client area in device pixels, as the platform reports the mouse's,
+    // in logical pixels: every device pixel of the window maps inside its logical rectangle.
+    POINT LogicalPoint(POINT client) const;
     // Places the window again at its form's current scale and gives it the font made for it.
     void Rescale();
     void SetFont(FontSpec* fontSpec);
@@ -247,10 +266,15 @@ std::int32_t CallOnForm(GUIElement* element)
     return 0;
 }
 
+// The form's key handlers hear the keys pressed in the form's own window and in the windows of
+// the elements it hosts that it hands them on from.
 template <typename F, void (F::*Handler)(std::int32_t)>
 std::int32_t PassKeyToForm(GUIElement* element, std::int32_t key)
 {
-    if (F* form = FormItself<F>(element))
+    F* form = FormItself<F>(element);
+    if (!form)
+        form = HostingForm<F>(element);
+    if (form)
         (form->*Handler)(key);
     return 0;
 }

@@ -3,6 +3,9 @@
 #include "Drawing.h"
 #include "TextUtilities.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace TorUtility {
 
 namespace {
@@ -48,14 +51,18 @@ void Image::Create()
 // is freed, so that it never holds a freed bitmap.
 void Image::Show(HBITMAP loaded, bool large)
 {
-    const UINT scale = Dpi();
     BITMAP description{};
-    if (loaded && (scale != logicalDpi || large) && GetObjectW(loaded, sizeof description, &description)) {
+    if (loaded && GetObjectW(loaded, sizeof description, &description)) {
         const int divisor = large ? 2 : 1;
-        HBITMAP scaled = SmoothlyStretched(loaded, ToDevice(description.bmWidth / divisor, scale),
-                                           ToDevice(description.bmHeight / divisor, scale));
-        Unmake(loaded);
-        loaded = scaled;
+        const RECT shown = ToDeviceInside(RECT{0, 0, description.bmWidth / divisor, description.bmHeight / divisor},
+                                          POINT{x, y}, Dpi());
+        const int shownWidth = shown.right - shown.left;
+        const int shownHeight = shown.bottom - shown.top;
+        if (shownWidth != description.bmWidth || shownHeight != std::abs(description.bmHeight)) {
+            HBITMAP scaled = SmoothlyStretched(loaded, shownWidth, shownHeight);
+            Unmake(loaded);
+            loaded = scaled;
+        }
     }
     HBITMAP replaced = bitmap;
     bitmap = loaded;
@@ -83,7 +90,8 @@ void Image::LoadFromResource(std::int32_t bitmapResource)
         return;
     // Without its large picture the element shows the ordinary one stretched.
     HINSTANCE program = GetModuleHandleW(nullptr);
-    HBITMAP large = largeResourceId > 0 && Dpi() > logicalDpi ? LoadPicture(program, largeResourceId) : nullptr;
+    const std::int32_t chosen = PictureForScale(bitmapResource, std::max(largeResourceId, 0), Dpi());
+    HBITMAP large = chosen != bitmapResource ? LoadPicture(program, chosen) : nullptr;
     Show(large ? large : LoadPicture(program, bitmapResource), large != nullptr);
 }
 

@@ -32,8 +32,8 @@ public:
     bool border = false;
 
 private:
-    // Shows the picture at the element's scale: as it is at 100 %, else stretched smoothly to the
-    // size it has in logical pixels (half a large picture's), scaled.
+    // Shows the picture at the element's scale: as it is where its size is already right, else
+    // stretched smoothly to its logical size (half a large picture's) scaled by its edges.
     void Show(HBITMAP loaded, bool large);
 };
 

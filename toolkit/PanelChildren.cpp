@@ -1,5 +1,6 @@
 #include "PanelChildren.h"
 
+#include "Accessible.h"
 #include "Dpi.h"
 #include "Drawing.h"
 #include "TextUtilities.h"
@@ -93,6 +94,7 @@ void PanelChildren::Create()
         ShowWindow(handle, SW_SHOW);
         UpdateWindow(handle);
     }
+    RememberDescription(this);
     if (onCreated)
         onCreated(this, handle);
     SetScrollRange(scrollMin, scrollMax);
@@ -128,6 +130,15 @@ void PanelChildren::SetBorder(bool flag)
     if (!SetWindowLongPtrW(handle, GWL_STYLE, static_cast<LONG_PTR>(ComputeStyle())) && GetLastError() != 0)
         return;
     SetWindowPos(handle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void PanelChildren::SetTabStop(bool flag)
+{
+    tabStop = flag;
+    if (!created)
+        return;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE));
+    SetWindowLongPtrW(handle, GWL_STYLE, static_cast<LONG_PTR>(flag ? style | WS_TABSTOP : style & ~WS_TABSTOP));
 }
 
 HBRUSH PanelChildren::ColorChild(HDC dc)
@@ -168,9 +179,10 @@ void PanelChildren::OnScrollRequest(int bar, int request)
     case SB_BOTTOM: n = vertical ? state.nMax : p; break;
     default: break;
     }
-    MoveTo(bar, p, n);
+    // Noted before the move, whose scroll handler may delete the panel (which forgets it again).
     if (vertical)
         lastPanel = this;
+    MoveTo(bar, p, n);
 }
 
 void PanelChildren::OnWheel(int delta)
@@ -181,6 +193,32 @@ void PanelChildren::OnWheel(int delta)
     GetScrollInfo(handle, SB_VERT, &state);
     const int page = static_cast<int>(state.nPage);
     MoveTo(SB_VERT, state.nPos, delta > 0 ? state.nPos - page : state.nPos + page);
+}
+
+POINT PanelChildren::ScrollPosition() const
+{
+    POINT position{0, 0};
+    if (!created)
+        return position;
+    SCROLLINFO state{};
+    state.cbSize = sizeof state;
+    state.fMask = SIF_POS;
+    if (horizontalScroll && GetScrollInfo(handle, SB_HORZ, &state))
+        position.x = state.nPos;
+    if (verticalScroll && GetScrollInfo(handle, SB_VERT, &state))
+        position.y = state.nPos;
+    return position;
+}
+
+// Positions are logical pixels; each is scaled, so that moves add up to where they lead and the
+// content scrolled to a position stands where it would have been placed there.
+void PanelChildren::ShiftContent(POINT from, POINT to)
+{
+    const UINT scale = Dpi();
+    const int dx = ToDevice(from.x, scale) - ToDevice(to.x, scale);
+    const int dy = ToDevice(from.y, scale) - ToDevice(to.y, scale);
+    if (dx != 0 || dy != 0)
+        ScrollWindow(handle, dx, dy, nullptr, nullptr);
 }
 
 // Moves the bar, scrolls the content by what the platform's clamping allowed, and reports the
@@ -195,10 +233,8 @@ void PanelChildren::MoveTo(int bar, int current, int requested)
     GetScrollInfo(handle, bar, &position);
     const int clamped = position.nPos;
     if (clamped != current) {
-        // Positions are logical pixels; each is scaled, so that moves add up to where they lead.
-        const UINT scale = Dpi();
-        const int shift = ToDevice(current, scale) - ToDevice(clamped, scale);
-        ScrollWindow(handle, bar == SB_HORZ ? shift : 0, bar == SB_VERT ? shift : 0, nullptr, nullptr);
+        const POINT from = bar == SB_HORZ ? POINT{current, 0} : POINT{0, current};
+        ShiftContent(from, bar == SB_HORZ ? POINT{clamped, 0} : POINT{0, clamped});
         UpdateWindow(handle);
     }
     if (requested != current) {

@@ -24,10 +24,17 @@ public:
     void SetScrollRange(std::int32_t minimum, std::int32_t maximum);
     DWORD ComputeStyle() const;
     void SetBorder(bool flag);
+    // Makes the panel a stop of the Tab key, or no longer one.
+    void SetTabStop(bool flag);
 
     // A scroll-bar request (SB_VERT or SB_HORZ with the request code) or a wheel turn.
     void OnScrollRequest(int bar, int request);
     void OnWheel(int delta);
+    // Where the bars stand, in logical pixels (0 without a bar).
+    POINT ScrollPosition() const;
+    // Moves the content from where the bars at `from` put it to where the bars at `to` would, at
+    // the panel's scale; the bars themselves stay.
+    void ShiftContent(POINT from, POINT to);
 
     std::string tag;
     ScrollEvent onVerticalScroll = nullptr;

@@ -40,15 +40,38 @@ BOOL WINAPI PlaySoundOnFirstUse(LPCWSTR sound, HMODULE module, DWORD flags)
     return play ? play(sound, module, flags) : FALSE;
 }
 
-// The shell may hand a request to an extension that is a COM object, so the thread has COM, in
-// the single-threaded apartment of a thread with windows, before its first request. Requests come
-// from the one GUI thread only: once is enough. A thread that has COM already keeps what it has.
-decltype(PlatformCalls::shellExecute) LoadShell()
+// The thread gets COM, in the single-threaded apartment of a thread with windows: the calls into
+// its objects then arrive through its own messages, on the one GUI thread, never on another. Both
+// users (the shell and the accessible objects) run on that thread only: once is enough. A thread
+// that has COM already keeps what it has.
+void InitialiseCom()
 {
     using Initialise = HRESULT(WINAPI*)(LPVOID reserved, DWORD model);
     if (const auto initialise = LoadOnFirstUse<Initialise>(L"ole32.dll", "CoInitializeEx"))
         initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+// The shell may hand a request to an extension that is a COM object, so the thread has COM before
+// its first request.
+decltype(PlatformCalls::shellExecute) LoadShell()
+{
+    InitialiseCom();
     return LoadOnFirstUse<decltype(PlatformCalls::shellExecute)>(L"shell32.dll", "ShellExecuteW");
+}
+
+AccessibilityCalls LoadAccessibility()
+{
+    InitialiseCom();
+    HMODULE accessibility = LoadSystemLibrary(L"oleacc.dll");
+    const AccessibilityCalls calls{
+        FunctionOf<decltype(AccessibilityCalls::lresultFromObject)>(accessibility, "LresultFromObject"),
+        FunctionOf<decltype(AccessibilityCalls::createStdAccessibleObject)>(accessibility,
+                                                                            "CreateStdAccessibleObject"),
+        FunctionOf<decltype(AccessibilityCalls::accessibleObjectFromWindow)>(accessibility,
+                                                                             "AccessibleObjectFromWindow"),
+        LoadOnFirstUse<decltype(AccessibilityCalls::sysAllocString)>(L"oleaut32.dll", "SysAllocString"),
+    };
+    return calls;
 }
 
 HINSTANCE WINAPI ShellExecuteOnFirstUse(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
@@ -65,6 +88,14 @@ HINSTANCE WINAPI ShellExecuteOnFirstUse(HWND owner, LPCWSTR verb, LPCWSTR file, 
 PlatformCalls platform = {
     MessageBoxA, MessageBeep, PlaySoundOnFirstUse, ShellExecuteOnFirstUse, TrackPopupMenu, GetCursorInfo,
 };
+
+const AccessibilityCalls* Accessibility()
+{
+    static const AccessibilityCalls calls = LoadAccessibility();
+    const bool complete = calls.lresultFromObject && calls.createStdAccessibleObject &&
+                          calls.accessibleObjectFromWindow && calls.sysAllocString;
+    return complete ? &calls : nullptr;
+}
 
 void RestrictLibrarySearch()
 {

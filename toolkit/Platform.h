@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 namespace TorUtility {
 
 // The platform calls that block on the user, make a sound, hand control to another program or
@@ -33,10 +35,23 @@ Function FunctionOf(HMODULE module, const char* name)
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
+// The accessibility library's calls, for the objects a screen reader reads: loaded from the system
+// folder when a reader first asks for one, since most players never start a reader. None when the
+// system lacks the library.
+struct AccessibilityCalls {
+    LRESULT(WINAPI* lresultFromObject)(REFIID interfaceId, WPARAM flags, IUnknown* object);
+    HRESULT(WINAPI* createStdAccessibleObject)(HWND window, LONG objectId, REFIID interfaceId, void** object);
+    HRESULT(WINAPI* accessibleObjectFromWindow)(HWND window, DWORD objectId, REFIID interfaceId, void** object);
+    BSTR(WINAPI* sysAllocString)(const OLECHAR* text);
+};
+
+const AccessibilityCalls* Accessibility();
+
 // From here on every library the process loads by name, its own and those the system's libraries
 // load for it, comes from the system folder, never from the program's folder, where anyone who
 // can put a file beside the program (a download folder) could plant a library of the same name.
-// The first thing the program does.
+// The first thing the program does: the game calls it from a constructor that runs before those of
+// the runtime (game/Main.cpp), which load libraries of their own.
 void RestrictLibrarySearch();
 
 }

@@ -1,5 +1,6 @@
 #include "WindowProc.h"
 
+#include "Accessible.h"
 #include "Button.h"
 #include "Dpi.h"
 #include "ElementRegistry.h"
@@ -38,7 +39,16 @@ struct Message {
     WPARAM wParam;
     LPARAM lParam;
     GUIElement* element;
+    // The procedure default processing goes to: the control's own, or the platform's.
+    WNDPROC previous;
 };
+
+// Default processing, for a route that must act after it.
+LRESULT DefaultProcessing(const Message& m)
+{
+    return m.previous ? CallWindowProcW(m.previous, m.window, m.id, m.wParam, m.lParam)
+                      : DefWindowProcW(m.window, m.id, m.wParam, m.lParam);
+}
 
 // A route either answers the message or leaves it to default processing.
 using Outcome = std::optional<LRESULT>;
@@ -61,7 +71,7 @@ GUIElement* ElementOfWindow(HWND window)
 Point MousePoint(const Message& m)
 {
     const POINT device{static_cast<std::int16_t>(LOWORD(m.lParam)), static_cast<std::int16_t>(HIWORD(m.lParam))};
-    const POINT logical = ToLogical(device, m.element->Dpi());
+    const POINT logical = m.element->LogicalPoint(device);
     return {logical.x, logical.y};
 }
 
@@ -109,6 +119,8 @@ Outcome Destroy(const Message& m)
     return defaultProcessing;
 }
 
+// Every handler raised here may delete a form or a panel, so each is looked up again by its window
+// after one has run, and the toolkit-wide notes are made before the handler that may undo them.
 void ActivateForm(Form* form, HWND window)
 {
     lastPanel = nullptr;
@@ -117,21 +129,23 @@ void ActivateForm(Form* form, HWND window)
         form->OnDeactivated();
         return;
     }
-    if (activeForm) {
-        activeForm->UnregisterHotKeys();
-        activeForm->OnDeactivated();
+    if (Form* previous = activeForm) {
+        previous->UnregisterHotKeys();
+        previous->OnDeactivated();
     }
-    if (activePanel) {
-        activePanel->OnDeactivated();
-        activePanel = nullptr;
-    }
+    if (PanelChildren* panel = std::exchange(activePanel, nullptr))
+        panel->OnDeactivated();
+    form = dynamic_cast<Form*>(ElementOfWindow(window));
+    if (!form)
+        return;
     form->RegisterHotKeys();
-    form->OnActivated();
     activeForm = form;
+    form->OnActivated();
     // Without SWP_NOACTIVATE the companion would take the activation and hand it back, for ever.
-    Form* companion = form->companion;
-    if (companion && companion->created && form->handle)
-        SetWindowPos(companion->handle, form->handle, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    form = dynamic_cast<Form*>(ElementOfWindow(window));
+    Form* companion = form ? form->companion : nullptr;
+    if (companion && companion->created)
+        SetWindowPos(companion->handle, window, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void ActivatePanel(PanelChildren* panel, HWND window)
@@ -140,18 +154,42 @@ void ActivatePanel(PanelChildren* panel, HWND window)
         panel->OnDeactivated();
         return;
     }
-    if (activePanel)
-        activePanel->OnDeactivated();
-    panel->OnActivated();
+    if (PanelChildren* previous = activePanel) {
+        previous->OnDeactivated();
+        panel = dynamic_cast<PanelChildren*>(ElementOfWindow(window));
+        if (!panel)
+            return;
+    }
     activePanel = panel;
+    panel->OnActivated();
 }
 
+// A form that is activated gets the focus back where it was: the default processing puts it on
+// the form's own window, which takes no keys.
 Outcome Activate(const Message& m)
 {
-    if (auto* form = dynamic_cast<Form*>(m.element))
+    if (auto* form = dynamic_cast<Form*>(m.element)) {
+        const bool activated = GetForegroundWindow() == m.window;
         ActivateForm(form, m.window);
-    else if (auto* panel = dynamic_cast<PanelChildren*>(m.element))
+        if (!activated)
+            return defaultProcessing;
+        const LRESULT result = DefaultProcessing(m);
+        if (auto* still = dynamic_cast<Form*>(ElementOfWindow(m.window)))
+            still->RestoreFocus();
+        return result;
+    }
+    if (auto* panel = dynamic_cast<PanelChildren*>(m.element))
         ActivatePanel(panel, m.window);
+    return defaultProcessing;
+}
+
+// The form an element lives in notes the element's window as the one to give the focus back to
+// when the form is activated again; then the element hears of its focus.
+Outcome GainFocus(const Message& m)
+{
+    if (Form* host = m.element->HostForm(); host && host != m.element)
+        host->savedFocus = m.window;
+    m.element->OnGotFocus();
     return defaultProcessing;
 }
 
@@ -203,6 +241,35 @@ Outcome SetCursorShape(const Message& m)
     return TRUE;
 }
 
+// A reader asks for the object of the window's client area; every other object, and an element
+// that leaves its description to the platform, is the platform's.
+Outcome ObjectRequest(const Message& m)
+{
+    if (static_cast<LONG>(m.lParam) != OBJID_CLIENT)
+        return defaultProcessing;
+    const LRESULT object = AccessibleObjectOf(m.element, m.wParam);
+    return object ? Outcome{object} : defaultProcessing;
+}
+
+// A window shown or hidden changes its object's state.
+Outcome PositionChanged(const Message& m)
+{
+    const auto* position = reinterpret_cast<const WINDOWPOS*>(m.lParam);
+    if (position && (position->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        NoteDescriptionChange(m.element);
+    return defaultProcessing;
+}
+
+// The default action a reader asked for, now that its request has returned; only while the window
+// takes input, as a press would need.
+Outcome DefaultAction(const Message& m)
+{
+    const Description description = DescribeForReader(m.element);
+    if (description.perform && AcceptsInput(m.window))
+        description.perform(m.element);
+    return 0;
+}
+
 Outcome DrawItem(const Message& m)
 {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
@@ -237,18 +304,33 @@ Outcome Notify(const Message& m)
     return defaultProcessing;
 }
 
+// From the form's own window, which is no tab stop, Tab goes to the first stop and Shift+Tab to
+// the last.
 void MoveFocusOnTab(const Message& m)
 {
     const bool hosted = dynamic_cast<Child*>(m.element) && m.element->parent;
     HWND root = hosted ? static_cast<HWND>(m.element->parent->handle) : m.window;
     const bool backwards = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    HWND next = GetNextDlgTabItem(root, m.window, backwards);
+    HWND next = nullptr;
+    if (root != m.window)
+        next = GetNextDlgTabItem(root, m.window, backwards);
+    else if (HWND first = GetNextDlgTabItem(root, nullptr, FALSE))
+        next = backwards ? GetNextDlgTabItem(root, first, TRUE) : first;
     if (GUIElement* target = ElementOfWindow(next))
         target->Focus();
 }
 
+// A key pressed in a form's window or in any window inside it: from now on the form shows where
+// the focus is.
+void NoteKeyboardUse(const Message& m)
+{
+    if (Form* form = m.element->HostForm())
+        form->ShowKeyboardCues();
+}
+
 Outcome KeyDown(const Message& m)
 {
+    NoteKeyboardUse(m);
     GUIElement* element = m.element;
     if (m.wParam == VK_TAB) {
         MoveFocusOnTab(m);
@@ -257,6 +339,35 @@ Outcome KeyDown(const Message& m)
     }
     if (element)
         element->OnKeyDown(static_cast<std::int32_t>(m.wParam));
+    return defaultProcessing;
+}
+
+// Alt, for the menus, is keyboard use too; the key itself is the platform's.
+Outcome SystemKeyDown(const Message& m)
+{
+    NoteKeyboardUse(m);
+    return defaultProcessing;
+}
+
+// The platform's own record of whether the focus shows, on the platforms that keep one.
+Outcome UpdateUiState(const Message& m)
+{
+    auto* form = dynamic_cast<Form*>(m.element);
+    if (form && (HIWORD(m.wParam) & UISF_HIDEFOCUS)) {
+        if (LOWORD(m.wParam) == UIS_SET)
+            form->FollowKeyboardCues(false);
+        else if (LOWORD(m.wParam) == UIS_CLEAR)
+            form->FollowKeyboardCues(true);
+    }
+    return defaultProcessing;
+}
+
+// A panel that has the focus takes the arrows and the characters itself, also where a dialog
+// manager would move the focus with them.
+Outcome DialogCode(const Message& m)
+{
+    if (dynamic_cast<PanelChildren*>(m.element))
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     return defaultProcessing;
 }
 
@@ -367,9 +478,10 @@ Outcome DpiChanged(const Message& m)
 {
     auto* form = dynamic_cast<Form*>(m.element);
     const auto* suggested = reinterpret_cast<const RECT*>(m.lParam);
-    if (!form || !suggested || LOWORD(m.wParam) == 0)
+    const UINT scale = LOWORD(m.wParam);
+    if (!form || !suggested || scale < lowestDpi || scale > highestDpi)
         return defaultProcessing;
-    form->ChangeDpi(LOWORD(m.wParam), *suggested);
+    form->ChangeDpi(scale, *suggested);
     return 0;
 }
 
@@ -413,7 +525,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOVE, Notice<&GUIElement::OnMoved>, true},
     {WM_SIZE, Notice<&GUIElement::OnResized>, true},
     {WM_ACTIVATE, Activate, true},
-    {WM_SETFOCUS, Notice<&GUIElement::OnGotFocus>, true},
+    {WM_SETFOCUS, GainFocus, true},
     {WM_KILLFOCUS, Notice<&GUIElement::OnLostFocus>, true},
     {WM_ENABLE, Enable, true},
     {WM_PAINT, Paint, true},
@@ -421,14 +533,19 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_SHOWWINDOW, ShowWindowMessage, true},
     {WM_SETCURSOR, SetCursorShape, true},
     {WM_DRAWITEM, DrawItem, true},
+    {WM_GETOBJECT, ObjectRequest, true},
+    {WM_WINDOWPOSCHANGED, PositionChanged, true},
     {WM_NOTIFY, Notify, true},
+    {WM_GETDLGCODE, DialogCode, true},
     {WM_KEYDOWN, KeyDown, true},
     {WM_KEYUP, Key<&GUIElement::OnKeyUp>, true},
     {WM_CHAR, Character, true},
+    {WM_SYSKEYDOWN, SystemKeyDown, true},
     {WM_COMMAND, Command, true},
     {WM_TIMER, TimerTick, true},
     {WM_HSCROLL, Scroll, true},
     {WM_VSCROLL, Scroll, true},
+    {WM_UPDATEUISTATE, UpdateUiState, true},
     {WM_CTLCOLOREDIT, ControlColour, true},
     {WM_CTLCOLORBTN, ControlColour, true},
     {WM_CTLCOLORSTATIC, ControlColour, true},
@@ -444,6 +561,7 @@ constexpr auto routes = std::to_array<RouteEntry>({
     {WM_MOUSELEAVE, MouseLeave, false},
     {WM_DPICHANGED, DpiChanged, true},
     {WM_HOTKEY, HotKeyPressed, true},
+    {defaultActionMessage, DefaultAction, true},
 });
 
 static_assert(std::is_sorted(routes.begin(), routes.end(),
@@ -467,12 +585,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         handShape = LoadCursorW(nullptr, IDC_HAND);
     const WNDPROC previous = element ? element->previousProc : nullptr;
 
+    const Message m{window, message, wParam, lParam, element, previous};
     if (const RouteEntry* entry = FindRoute(message); entry && (element || !entry->needsElement)) {
-        if (Outcome answer = entry->route(Message{window, message, wParam, lParam, element}))
+        if (Outcome answer = entry->route(m))
             return *answer;
     }
-    return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
-                    : DefWindowProcW(window, message, wParam, lParam);
+    return DefaultProcessing(m);
 }
 
 }

@@ -60,7 +60,7 @@ ensure_wine_prefix() {
     desktop=desktop
   fi
   export WINEPREFIX=$prefix WINEDEBUG=-all
-  if [ ! -f "$prefix/.tiremola-ready-2" ]; then
+  if [ ! -f "$prefix/.tiremola-ready-3" ]; then
     echo "Preparing the Wine prefix $prefix"
     mkdir -p "$prefix"
     wineboot -i >/dev/null 2>&1 || true
@@ -75,6 +75,7 @@ ensure_wine_prefix() {
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$size" /f >/dev/null 2>&1
     fi
+    hide_keyboard_cues
     # A crash ends the process at once instead of waiting in Wine's debugger.
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -83,8 +84,22 @@ ensure_wine_prefix() {
       wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
     fi
     wineserver -w
-    touch "$prefix/.tiremola-ready-2"
+    touch "$prefix/.tiremola-ready-3"
   fi
+}
+
+# Wine's users see focus rectangles always ("always show keyboard cues", bit 0x20 of the first
+# byte of UserPreferencesMask, on in a new prefix); Windows' users see them once they use the
+# keyboard. The prefixes are set as Windows ships, so that what a player who never touches the
+# keyboard sees is what the tests see.
+hide_keyboard_cues() {
+  local mask first
+  mask=$(wine reg query 'HKCU\Control Panel\Desktop' /v UserPreferencesMask 2>/dev/null |
+    tr -d '\r' | awk '$1 == "UserPreferencesMask" { print $3 }')
+  [ -n "$mask" ] || mask=1000028012000000
+  first=$((16#${mask:0:2} & ~0x20))
+  mask=$(printf '%02X' "$first")${mask:2}
+  wine reg add 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY /d "$mask" /f >/dev/null 2>&1
 }
 
 # The size of the virtual screen at a scale (dots per inch): the same 1024 x 768 screen as at

@@ -44,7 +44,7 @@ separator=' ¦ '
 windows="$TIREMOLA_BUILD/windows"
 host="$TIREMOLA_BUILD/host"
 # Each test executable's time limit; a fault that makes a test hang is caught by it. The
-# installer's test runs for about two minutes when nothing fails, so it gets four times as long.
+# installer's test runs for about a minute when nothing fails, so it gets four times as long.
 test_timeout=${TIREMOLA_MUTATION_TIMEOUT:-150}
 timeout_for() {
   case $1 in
@@ -80,6 +80,8 @@ tests_for() {
     toolkit/FormAbout.cpp | toolkit/ShellOpen.cpp) echo main_window_tests control_tests ;;
     toolkit/Dpi.cpp) echo dpi_tests_144 "$drawing" ;;
     toolkit/Platform.cpp) echo planted_library main_window_tests ;;
+    game/Main.cpp) echo planted_library ;;
+    game/LoadConfiguration.cpp | tools/check-release-exe.sh | tools/pe-load-config.py) echo release_check ;;
     game/Product.cpp | packaging/tiremola.nsi) echo installer ;;
     game/FormMainLayout.cpp | game/FormMainModel.cpp | game/FormMainHelp.cpp | game/FormMain.cpp)
       echo main_window_tests placement_tests match_tests ;;
@@ -99,7 +101,8 @@ is_host_test() {
 build_targets_for() {
   case $1 in
     installer) echo release_files hold_files ;;
-    planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 ;;
+    planted_library) echo library_probe shell_target planted_winmm planted_shell32 planted_ole32 window_list release_files ;;
+    release_check) echo release_files ;;
     *_[0-9]*) echo "${1%_*}" ;;
     *) echo "$1" ;;
   esac

@@ -253,6 +253,7 @@ class Session:
         self.step_name = "start"
         self.origin = None
         self.initial = None
+        self.x_windows = {}
 
     # --- seeing --------------------------------------------------------------------------------
 
@@ -423,6 +424,263 @@ class Session:
         if self.alive():
             self.game.kill()
             self.game.wait(timeout=10)
+
+    # --- the keyboard --------------------------------------------------------------------------
+
+    def x_window(self, title):
+        """The X window of the game's top-level window (or a box of it) with this exact title, or of
+        the first whose title starts with it; Wine gives each its own X window inside the desktop."""
+        found = subprocess.run(["xdotool", "search", "--name", title], capture_output=True, text=True)
+        ids = found.stdout.split()
+        for wid in ids:
+            name = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True, text=True).stdout.strip()
+            if name == title or name.startswith(title):
+                return wid
+        return None
+
+    def press(self, *names, window=None):
+        """Keys as a player types them, with the X focus on the game's window (or the box named),
+        which is where Wine takes the keys from. The game's own X window lives as long as the game;
+        a box's is looked up each time."""
+        title = window or MAIN_TITLE
+        wid = self.x_windows.get(title) if not window else None
+        if not wid:
+            wid = self.wait_for("the X window of %r" % title, lambda: self.x_window(title), timeout=5, interval=0.1)
+            if not window:
+                self.x_windows[title] = wid
+        subprocess.run(["xdotool", "windowfocus", "--sync", wid, "key", "--delay", "40"] + list(names), check=True)
+        time.sleep(0.1)
+
+    def tab_to(self, target):
+        """Moves the focus by Tab or Shift+Tab, whichever is shorter, to one of the stops: the
+        three buttons, the two boards, and the tray while placing and while it shows a picture."""
+        order = ["start", "info", "close", "player", "enemy"]
+        if self.placing and len(self.placed) < 9:
+            order.append("tray")
+        here, there = order.index(self.at), order.index(target)
+        forward, backward = (there - here) % len(order), (here - there) % len(order)
+        keys = ["Tab"] * forward if forward <= backward else ["shift+Tab"] * backward
+        if keys:
+            self.press(*keys)
+        self.at = target
+
+    def fire(self, cell):
+        """A shot at the computer's cell, with the mouse or by keys."""
+        if not self.args.keyboard:
+            self.click(*self.cell_centre(ENEMY_BOARD, *cell))
+            return
+        self.tab_to("enemy")
+        self.walk("enemy", cell)
+        self.press("Return")
+
+    def answer_box(self, title, key="Return"):
+        """Answers a message box by a key, with the keyboard's focus on the box."""
+        if self.args.keyboard:
+            self.press(key, window=title)
+        else:
+            self.key(key)
+
+    def walk(self, board, to):
+        """Moves the focus on a board from the cell focused there last to 'to', by arrows."""
+        here = self.cursor[board]
+        keys = (["Right"] * (to[0] - here[0]) + ["Left"] * (here[0] - to[0]) +
+                ["Down"] * (to[1] - here[1]) + ["Up"] * (here[1] - to[1]))
+        if keys:
+            self.press(*keys)
+        self.cursor[board] = to
+
+    def tray_to(self, k):
+        """With the focus in the tray, moves it to picture k among the pictures still shown."""
+        shown = [i for i in range(9) if i not in self.placed]
+        keys = shown.index(k) - shown.index(self.tray)
+        if keys:
+            self.press(*(["Right"] * keys if keys > 0 else ["Left"] * -keys))
+        self.tray = k
+
+    def tray_stop(self):
+        """The tray's picture the focus comes back to: the one focused last, or the first shown."""
+        shown = [i for i in range(9) if i not in self.placed]
+        if self.tray not in shown:
+            self.tray = shown[0]
+        return self.tray
+
+    def over_cell(self, k, c, r, what):
+        """Waits until ship picture k stands where the mouse's trail would put it over the
+        focused cell (c, r): ten pixels right and down of the cell's top-left corner."""
+        x, y, _, _ = self.cell_box(PLAYER_BOARD, c, r)
+        home = self.client_region(self.initial, picture_box(k))
+        _, _, w, h = self.screen_box(picture_box(k))
+
+        def there(frame):
+            here = frame.region(*self.screen_point(x + DRAG_TRAIL, y + DRAG_TRAIL), w, h)
+            return same_fraction(here, home) > 0.9 and self.picture_ink(frame, k) == 0
+
+        return self.wait_for_frame("ship picture %d over the focused cell (%d, %d) %s" % (k, c, r, what), there,
+                                   timeout=5)
+
+    def focus_shown(self, frame, board, c, r):
+        """The focused cell, still water, shows the focus rectangle: it looks otherwise than it did
+        at the start, when no cell had the focus, and its middle is still plain water."""
+        box = self.cell_box(board, c, r)
+        return (self.client_region(frame, box) != self.client_region(self.initial, box) and
+                self.cell_state(frame, board, c, r) == "water")
+
+    def k_drop(self, k, c, r, vertical, asks):
+        """Ship k, dragged by keys, put down at (c, r) with Enter; through the popup by keys where it
+        fits both ways."""
+        self.walk("player", (c, r))
+        self.over_cell(k, c, r, "before the drop")
+        self.press("Return")
+        cells = ship_cells(c, r, ship_length(k), vertical)
+        placed = lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "ship" for cell in cells)
+        popped = None
+
+        def outcome():
+            nonlocal popped
+            popped = self.find_window(class_name=MENU_CLASS)
+            return popped or placed(self.grab())
+
+        self.wait_for("ship %d to be placed at %s, or the orientation popup" % (k, cells), outcome, timeout=5)
+        if bool(popped) != asks:
+            raise Failure("ship %d dropped by key at (%d, %d) %s the orientation popup"
+                          % (k, c, r, "brought up" if popped else "did not bring up"))
+        if popped:
+            # It opens at the focused cell, under its bottom-left corner, not where the mouse is.
+            x, y, _, _ = self.cell_box(PLAYER_BOARD, c, r)
+            corner = self.screen_point(x, y + CELL)
+            if max(abs(popped.rect[0] - corner[0]), abs(popped.rect[1] - corner[1])) > self.device(3):
+                raise Failure("the popup %r opened away from the focused cell's corner %s" % (popped, corner))
+            self.shot(self.grab(), "popup-ship%d" % k)
+            self.press(*(["Down", "Down", "Return"] if vertical else ["Down", "Return"]))
+            self.wait_for("the popup to close", lambda: self.find_window(class_name=MENU_CLASS) is None, timeout=5)
+        self.wait_for_frame("ship %d's cells %s to turn blue" % (k, cells), placed, timeout=5)
+        self.placed.add(k)
+        return self.wait_for_frame("ship picture %d to leave the tray" % k, lambda f: self.picture_ink(f, k) == 0, 5)
+
+    def k_take(self, k):
+        """Tab to the tray, the picture k there, and Enter: the focus goes to the player's board."""
+        self.tab_to("tray")
+        self.tray_stop()
+        self.tray_to(k)
+        self.press("Return")
+        self.at = "player"
+        return self.over_cell(k, *self.cursor["player"], "once taken from the tray")
+
+    def kstep1_start_too_early(self):
+        self.cursor = {"player": (1, 1), "enemy": (1, 1)}
+        self.placed = set()
+        self.placing = True
+        self.tray = 0
+        # From the game's own window, the first Tab reaches the start button.
+        self.press("Tab", "Return")
+        self.at = "start"
+        box = self.wait_for("the 'Attenzione' box", lambda: self.find_window(title="Attenzione"))
+        self.shot(self.grab(), "box")
+        self.press("Return", window="Attenzione")
+        self.wait_for("the 'Attenzione' box to go after Enter", lambda: self.find_window(title="Attenzione") is None)
+        print("  box %r answered by Enter" % box)
+        # The focus is back on the start button, which shows it.
+        frame = self.wait_for_frame("the start button to show its focus again", lambda f: self.client_region(
+            f, START_BUTTON) != self.client_region(self.initial, START_BUTTON), timeout=5)
+        self.shot(frame, "")
+
+    def kstep2_place_fleet(self):
+        # From the start button: Info, Chiudi, the player's board, the computer's board, the tray.
+        self.tab_to("player")
+        frame = self.wait_for_frame("the focus rectangle on the player's cell A1",
+                                    lambda f: self.focus_shown(f, PLAYER_BOARD, 1, 1), timeout=5)
+        self.shot(frame, "focus-a1")
+        self.k_take(6)
+        # A drop that fits neither way is refused and the drag goes on.
+        self.walk("player", (10, 10))
+        before = self.board_states(self.grab(), PLAYER_BOARD)
+        self.press("Return")
+        frame = self.over_cell(6, 10, 10, "after a refused drop")
+        if self.board_states(frame, PLAYER_BOARD) != before:
+            raise Failure("a drop that fits neither way changed the player's board")
+        self.shot(frame, "refused")
+        # Escape puts the ship back in the tray, with the focus on it.
+        self.press("Escape")
+        self.wait_for_frame("ship picture 6 back in the tray", lambda f: same_fraction(
+            self.client_region(f, picture_box(6)), self.client_region(self.initial, picture_box(6))) > 0.9, 5)
+        self.tray = 6
+        self.at = "tray"
+        self.press("Return")
+        self.at = "player"
+        self.over_cell(6, 10, 10, "taken again after Escape")
+        frame = self.k_drop(6, *PLACEMENTS[0][1:])
+        self.shot(frame, "first")
+        for k, c, r, vertical, asks in PLACEMENTS[1:]:
+            began = time.monotonic()
+            self.k_take(k)
+            self.k_drop(k, c, r, vertical, asks)
+            print("  ship %d placed by keys at (%d, %d) %s in %.1f s"
+                  % (k, c, r, "down" if vertical else "across", time.monotonic() - began))
+        # Ship 2 goes down once, is picked up again from the board by Enter and put elsewhere.
+        self.k_take(MOVED_SHIP)
+        self.k_drop(MOVED_SHIP, *MOVED_FROM)
+        old = ship_cells(MOVED_FROM[0], MOVED_FROM[1], ship_length(MOVED_SHIP), MOVED_FROM[2])
+        self.walk("player", old[-1])
+        self.press("space")
+        lifted = self.wait_for_frame("ship %d's cells to clear when it is picked up by Space" % MOVED_SHIP,
+                                     lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "water" for cell in old),
+                                     timeout=5)
+        self.placed.discard(MOVED_SHIP)
+        self.over_cell(MOVED_SHIP, *old[-1], "once picked up")
+        self.shot(lifted, "picked-up")
+        self.k_drop(MOVED_SHIP, *MOVED_TO)
+        self.fleet = set()
+        for k, c, r, vertical, _ in PLACEMENTS + [(MOVED_SHIP,) + MOVED_TO]:
+            self.fleet.update(ship_cells(c, r, ship_length(k), vertical))
+        frame = self.grab()
+        wrong = {cell: state for cell, state in self.board_states(frame, PLAYER_BOARD).items()
+                 if state != ("ship" if cell in self.fleet else "water")}
+        if wrong:
+            raise Failure("the player's board does not show the fleet placed by keys: %s" % wrong)
+        self.shot(frame, "")
+
+    def kstep3_shoot(self):
+        # Back to the start button, and Enter starts the match.
+        status_before = self.client_region(self.grab(), STATUS_LINE)
+        self.press_start()
+        self.wait_for_frame("the status line to tell the match has begun",
+                            lambda f: self.client_region(f, STATUS_LINE) != status_before, timeout=5)
+        if self.find_window(title="Attenzione"):
+            raise Failure("the 'Attenzione' box came up with every ship placed")
+        targets = [(c, r) for c in range(1, 11) for r in range(1, 11)]
+        random.Random(os.getpid()).shuffle(targets)
+        self.hits = []
+        for c, r in targets:
+            self.shot_time = time.monotonic()
+            self.fire((c, r))
+            frame = self.wait_for_frame("the computer's cell (%d, %d) to show a hit or a miss" % (c, r),
+                                        lambda f: self.cell_state(f, ENEMY_BOARD, c, r) in ("hit", "miss"), timeout=5)
+            result = self.cell_state(frame, ENEMY_BOARD, c, r)
+            print("  shot by key at (%d, %d): %s" % (c, r, result))
+            if result == "miss":
+                self.miss = (c, r)
+                break
+            self.hits.append((c, r))
+        self.shot(frame, "")
+
+    def kstep4_exit(self):
+        # "Chiudi": No keeps the game, and the focus is back on "Chiudi" for the second Enter.
+        self.tab_to("close")
+        self.press("Return")
+        self.wait_for("the 'Uscita' box", lambda: self.find_window(title="Uscita"), 5)
+        self.shot(self.grab(), "asked")
+        self.press("n", window="Uscita")
+        self.wait_for("the 'Uscita' box to go after N", lambda: self.find_window(title="Uscita") is None, 5)
+        time.sleep(1)
+        if not self.alive() or not self.main_window():
+            raise Failure("the game went away after answering No")
+        self.press("Return")
+        self.wait_for("the 'Uscita' box again", lambda: self.find_window(title="Uscita"), 5)
+        self.press("Return", window="Uscita")
+        self.wait_for("the game to end after Yes", lambda: not self.alive(), timeout=10)
+        if self.game.returncode != 0:
+            raise Failure("the game ended with exit code %d" % self.game.returncode)
+        print("  the game ended with exit code 0")
 
     # --- the session ---------------------------------------------------------------------------
 
@@ -796,7 +1054,15 @@ class Session:
         return path
 
     def press_start(self):
-        self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+        if not self.args.keyboard:
+            self.click(START_BUTTON[0] + 50, START_BUTTON[1] + 20)
+            return
+        self.tab_to("start")
+        self.press("Return")
+        # Starting a match hides the tray for good; a new one brings it back, its ships unplaced.
+        self.placing = not self.placing
+        if self.placing:
+            self.placed = set()
 
     def settled_status(self, unlike, what, timeout=1.5):
         """Waits until the status line shows something other than the pictures in 'unlike' and
@@ -894,7 +1160,7 @@ class Session:
             cell = self.shooter.next_cell()
             if cell is None:
                 raise Failure("every cell of the computer's board has been shot and the match goes on")
-            self.click(*self.cell_centre(ENEMY_BOARD, *cell))
+            self.fire(cell)
             may_win = len(self.player_hits) == FLEET_CELLS - 1
 
             def answered():
@@ -952,7 +1218,7 @@ class Session:
             # The computer's board must not answer the player while the computer is playing.
             probe = self.shooter.next_cell()
             if probe:
-                self.click(*self.cell_centre(ENEMY_BOARD, *probe))
+                self.fire(probe)
                 self.probes += 1
             frame = self.wait_for_frame("the aimed cell %s to show the computer's hit or miss" % (cell,),
                                         lambda f: self.cell_state(f, PLAYER_BOARD, *cell) in ("hit", "miss"),
@@ -1027,7 +1293,7 @@ class Session:
         main = self.main_window()
         if main is None or main.enabled:
             raise Failure("the main window takes input while the %r box shows: %r" % (title, main))
-        self.key("Return")
+        self.answer_box(title)
         self.wait_for("the %r box to go after Enter" % title, lambda: self.find_window(title=title) is None, 5)
 
         def main_enabled():
@@ -1047,7 +1313,7 @@ class Session:
         # plays.
         water = [cell for cell, state in self.board_states(frame, ENEMY_BOARD).items() if state == "water"]
         if water:
-            self.click(*self.cell_centre(ENEMY_BOARD, *water[0]))
+            self.fire(water[0])
         time.sleep(3)
         later = self.grab()
         for board, name in ((PLAYER_BOARD, "player's"), (ENEMY_BOARD, "computer's")):
@@ -1096,8 +1362,12 @@ class Session:
             raise Failure("after pressing 'Nuova' the computer's board is neither clear nor as the match left it: %s"
                           % changed)
         # Placing works again: a ship goes from the tray onto the board.
-        self.pick_picture(0)
-        frame = self.drop(0, 3, 3, False, True)
+        if self.args.keyboard:
+            self.k_take(0)
+            frame = self.k_drop(0, 3, 3, False, True)
+        else:
+            self.pick_picture(0)
+            frame = self.drop(0, 3, 3, False, True)
         self.shot(frame, "placed")
 
     def run(self):
@@ -1111,12 +1381,21 @@ class Session:
             ("07-about", self.step7_about_box),
             ("08-exit", self.step8_exit),
         ]
+        if self.args.keyboard:
+            steps = [
+                ("k01-window", self.step1_window_appears),
+                ("k02-start-too-early", self.kstep1_start_too_early),
+                ("k03-place-fleet", self.kstep2_place_fleet),
+                ("k04-shoot", self.kstep3_shoot),
+                ("k05-computer-turn", self.step5_computer_turn),
+                ("k06-exit", self.kstep4_exit),
+            ]
         if self.args.full_match:
             steps = steps[:3] + [
                 ("04-match", self.step4_full_match),
                 ("05-match-end", self.step5_match_end),
                 ("06-new", self.step6_new_match),
-                ("07-exit", self.step8_exit),
+                ("07-exit", self.kstep4_exit if self.args.keyboard else self.step8_exit),
             ]
         began = time.monotonic()
         try:
@@ -1155,6 +1434,8 @@ def main():
     parser.add_argument("--sweep", choices=("checkerboard", "random"), default="checkerboard",
                         help="with --full-match, the order in which the player searches the computer's board")
     parser.add_argument("--seed", type=int, default=None, help="with --full-match, the player's random choices")
+    parser.add_argument("--keyboard", action="store_true",
+                        help="play by keys alone: no mouse move or click from the start to the end")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the scale of the Wine prefix's display, in dots per inch (96 is 100 %%)")
     args = parser.parse_args()

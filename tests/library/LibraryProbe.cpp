@@ -1,12 +1,14 @@
-// Starts as the game starts and then loads the sound, shell and COM libraries as the game does,
-// for real: the library-search test runs it with stand-ins for those libraries beside it. It
-// prints what the calls answered and where each library was loaded from.
+// Restricts the library search as the game's start-up does and then loads the sound, shell and
+// COM libraries as the game does, for real: the library-search test runs it with stand-ins for
+// those libraries beside it. It prints what the calls answered and where each library was loaded
+// from. It restricts the search in main, which is early enough for those three; the game does it
+// in a constructor that runs before the runtime's own, which the test checks in the game itself.
 //
-//   library_probe start-up TARGET  the game's start-up, then a sound and a request to the shell to
-//                                  open TARGET, through the game's own calls
+//   library_probe start-up TARGET  the game's restriction, then a sound and a request to the shell
+//                                  to open TARGET, through the game's own calls
 //   library_probe loaders TARGET   the same without the start-up's restriction, as on a Windows
 //                                  that lacks it: the loaders alone must keep to the system folder
-//   library_probe search           the start-up, then loads by bare name, as the system's own
+//   library_probe search           the restriction, then loads by bare name, as the system's own
 //                                  libraries load the libraries they need
 #include "Platform.h"
 #include "TextUtilities.h"

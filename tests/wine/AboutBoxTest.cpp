@@ -9,6 +9,8 @@
 #include "TextBox.h"
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 using namespace MyGame;
 using TestSupport::Canvas;
@@ -217,6 +219,33 @@ TEST_F(AboutBoxTest, LinkDeletedWhileItsPressIsHandledIsNotTouchedAfterwards)
     EXPECT_NE(TorUtility::lastPanel, link) << "the wheel would turn a panel that is gone";
 }
 
+// Tab moves the focus from "OK" to the next of the box's stops, whose focus handler deletes the
+// button: the key then goes to nobody, and nothing reads the button once it is freed.
+TEST_F(AboutBoxTest, TabWhoseFocusHandlerDeletesTheButtonThatHadTheFocusLeavesItAlone)
+{
+    FreedMemoryGuard::Start();
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    About().okButton->Focus();
+    HWND ok = About().okButton->handle;
+    ASSERT_EQ(GetFocus(), ok);
+    About().okButton->onKeyDown = [](TorUtility::GUIElement*, std::int32_t key) {
+        return log.Record("key " + std::to_string(key)), 0;
+    };
+    const auto deleteOk = [](TorUtility::GUIElement* focused) {
+        delete std::exchange(TorUtility::HostingForm<FormAbout>(focused)->okButton, nullptr);
+        return log.Record("OK deleted"), 0;
+    };
+    // From "OK" the focus wraps round to the web link.
+    About().webLink->onGotFocus = deleteOk;
+
+    SendMessageW(ok, WM_KEYDOWN, VK_TAB, 1);
+    FreedMemoryGuard::Stop();
+    EXPECT_EQ(FreedMemoryGuard::Touches(), 0u) << "freed memory was read or written";
+    EXPECT_TRUE(log.Matches({"OK deleted"}));
+    EXPECT_NE(GetFocus(), ok);
+}
+
 TEST_F(AboutBoxTest, MailAddressTurnsEachWebPrefixIntoInfoAt)
 {
     Game().OpenAboutBox();
@@ -279,6 +308,79 @@ TEST_F(AboutBoxTest, EveryWayABoxEndsWithoutClosingGivesTheGameItsInputBack)
         EXPECT_TRUE(IsWindowEnabled(Game().handle)) << way.way;
         EXPECT_EQ(Game().companion, nullptr) << way.way;
     }
+}
+
+// The platform refuses the box's window (no memory, a desktop out of handles, here a hook): "Info"
+// does nothing but beep, the game stays usable, and the next "Info" opens the box.
+TEST_F(AboutBoxTest, BoxWhoseWindowIsRefusedLeavesTheGameUsableAndTheNextInfoTriesAgain)
+{
+    HHOOK refusal = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM window, LPARAM data) -> LRESULT {
+            if (code == HCBT_CREATEWND) {
+                const CREATESTRUCTW* made = reinterpret_cast<CBT_CREATEWNDW*>(data)->lpcs;
+                if (made->lpszName && std::wstring(made->lpszName) == L"Info...")
+                    return 1;
+            }
+            return CallNextHookEx(nullptr, code, window, data);
+        },
+        nullptr, GetCurrentThreadId());
+    ASSERT_NE(refusal, nullptr);
+    // The box itself gives its caller back its input as soon as its window is refused.
+    {
+        FormAbout box(&Game());
+        box.Create();
+        EXPECT_FALSE(box.created);
+        EXPECT_TRUE(IsWindowEnabled(Game().handle)) << "the box lets go before it is deleted";
+        EXPECT_EQ(Game().companion, nullptr);
+    }
+    Click(Game().infoButton);
+    UnhookWindowsHookEx(refusal);
+    EXPECT_TRUE(log.Matches({"beep 0xFFFFFFFF (running)"}));
+    EXPECT_EQ(Game().aboutBox, nullptr) << "no dead box is kept";
+    EXPECT_TRUE(IsWindowEnabled(Game().handle));
+    EXPECT_EQ(Game().boxesOpen, 0);
+    EXPECT_EQ(Game().companion, nullptr);
+    EXPECT_EQ(OpenAboutWindows(), 0);
+
+    Click(Game().infoButton);
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ(OpenAboutWindows(), 1);
+}
+
+// Tab goes round the web link, the mail link, the notice and "OK"; Enter or Space on a link that
+// has the focus follows it as a press does, and leaves the box open; Enter on "OK" closes it.
+TEST_F(AboutBoxTest, TabReachesTheLinksAndOkAndEnterOrSpaceOnALinkFollowsIt)
+{
+    Click(Game().infoButton);
+    ASSERT_TRUE(IsOpen());
+    SetForegroundWindow(About().handle);
+    About().okButton->Focus();
+    const auto key = [](UINT code) {
+        HWND target = GetFocus();
+        SendMessageW(target, WM_KEYDOWN, code, 1);
+        if (code == VK_RETURN || code == VK_SPACE)
+            SendMessageW(target, WM_CHAR, code, 1);
+        SendMessageW(target, WM_KEYUP, code, 0xC0000001);
+        PumpMessages();
+    };
+    const HWND stops[] = {About().webLink->handle, About().mailLink->handle, About().noticeBox->handle,
+                          About().okButton->handle, About().webLink->handle};
+    for (HWND expected : stops) {
+        key(VK_TAB);
+        EXPECT_EQ(GetFocus(), expected);
+    }
+    key(VK_RETURN);
+    key(VK_TAB);
+    key(VK_SPACE);
+    EXPECT_TRUE(log.Matches({"shell open http://www.tiremola.test (SW_SHOW, over Tiremola)", mailRequest}));
+    EXPECT_TRUE(IsOpen()) << "following a link leaves the box open";
+    HWND box = About().handle;
+    key(VK_TAB);
+    key(VK_TAB);
+    ASSERT_EQ(GetFocus(), static_cast<HWND>(About().okButton->handle));
+    key(VK_RETURN);
+    EXPECT_TRUE(IsClosedAndGameFree(box));
 }
 
 TEST_F(AboutBoxTest, NoticeLetsOrdinaryCharactersThroughAndSwallowsTheClosingOnes)

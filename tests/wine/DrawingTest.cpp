@@ -1,7 +1,10 @@
 #include "Drawing.h"
 #include "TestSupport.h"
 
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace TorUtility;
 using TestSupport::Canvas;
@@ -14,15 +17,21 @@ constexpr COLORREF white = RGB(255, 255, 255);
 constexpr COLORREF red = RGB(220, 20, 30);
 constexpr COLORREF blue = RGB(20, 40, 200);
 
-// A canvas and a drawing pass attached to it.
+// A canvas and a drawing pass attached to it, for an element or for none.
 struct Sheet {
-    Sheet(int width, int height, COLORREF fill) : canvas(width, height, fill), drawing(nullptr)
+    Sheet(int width, int height, COLORREF fill, GUIElement* element = nullptr)
+        : canvas(width, height, fill), drawing(element)
     {
         drawing.AttachDC(canvas.dc);
     }
 
     Canvas canvas;
     Drawing drawing;
+};
+
+// A form without a window, on a monitor of this scale: what its elements' drawings are made for.
+struct FormAt : Form {
+    explicit FormAt(UINT scale) : Form(GetModuleHandleW(nullptr)) { dpi = scale; }
 };
 
 int PixelsThatDiffer(const Canvas& a, const Canvas& b)
@@ -46,17 +55,27 @@ TEST(DrawingBoxes, FillLeavesTheLastColumnAndRowUntouched)
     EXPECT_EQ(filled.bottom, 10) << "row y + h - 1 is left to what was there";
 }
 
+// The outline of a 10 x 8 box (80 pixels) is as wide as the element's scale asks, one device
+// pixel up to 199 %, two at 200 % and 250 %, three at 300 %, always inside the box and with its
+// corners square.
 TEST(DrawingBoxes, OutlineRunsFromTheFirstToTheLastColumnAndRowWithTheInsideUntouched)
 {
-    Sheet sheet(30, 30, white);
-    sheet.drawing.DrawOutline(2, 3, 10, 8, blue);
-    const RECT outline = sheet.canvas.Bounds(blue);
-    EXPECT_EQ(outline.left, 2);
-    EXPECT_EQ(outline.top, 3);
-    EXPECT_EQ(outline.right, 12);
-    EXPECT_EQ(outline.bottom, 11);
-    EXPECT_EQ(sheet.canvas.Count(blue), 2 * 10 + 2 * 6);
-    EXPECT_EQ(sheet.canvas.Count(white, RECT{3, 4, 11, 10}), 8 * 6);
+    const struct {
+        UINT dpi;
+        int width;
+        int pixels;
+    } scales[] = {{96, 1, 80 - 8 * 6},  {144, 1, 80 - 8 * 6}, {192, 2, 80 - 6 * 4},
+                  {240, 2, 80 - 6 * 4}, {288, 3, 80 - 4 * 2}};
+    for (const auto& scale : scales) {
+        FormAt form(scale.dpi);
+        Sheet sheet(30, 30, white, &form);
+        sheet.drawing.DrawOutline(2, 3, 10, 8, blue);
+        EXPECT_EQ(sheet.canvas.Bounds(blue), (RECT{2, 3, 12, 11})) << scale.dpi;
+        EXPECT_EQ(sheet.canvas.Count(blue), scale.pixels) << scale.dpi;
+        const int w = scale.width;
+        EXPECT_EQ(sheet.canvas.Count(white, RECT{2 + w, 3 + w, 12 - w, 11 - w}), (10 - 2 * w) * (8 - 2 * w))
+            << scale.dpi;
+    }
 }
 
 // A 4 x 4 picture: the left half pure black, the right half coloured, with one almost-black
@@ -121,9 +140,35 @@ TEST(DrawingPictures, PictureIsStretchedOnlyWhenBothSidesAreGiven)
     }
 }
 
-// Made smaller, a picture is blended, not sampled, inside an outline that stays exactly where its
-// black key puts it: no key colour is blended into what shows, and no blend shows where the key is.
-TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
+// What the platform's own stretching makes of a picture drawn with black as its key: a mask from
+// the key, ANDed in, then the picture ORed over it, both stretched in the device context's own mode.
+std::unique_ptr<Canvas> PlatformStretch(HBITMAP picture, int pictureSize, COLORREF ground, RECT box)
+{
+    auto expected = std::make_unique<Canvas>(8, 8, ground);
+    HDC pictureDC = CreateCompatibleDC(nullptr);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    Owned<HBITMAP> mask(CreateBitmap(pictureSize, pictureSize, 1, 1, nullptr));
+    HGDIOBJ oldPicture = SelectObject(pictureDC, picture);
+    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+    SetBkColor(pictureDC, RGB(0, 0, 0));
+    BitBlt(maskDC, 0, 0, pictureSize, pictureSize, pictureDC, 0, 0, SRCCOPY);
+    SetTextColor(expected->dc, RGB(0, 0, 0));
+    SetBkColor(expected->dc, RGB(255, 255, 255));
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    StretchBlt(expected->dc, box.left, box.top, w, h, maskDC, 0, 0, pictureSize, pictureSize, SRCAND);
+    StretchBlt(expected->dc, box.left, box.top, w, h, pictureDC, 0, 0, pictureSize, pictureSize, SRCPAINT);
+    SelectObject(pictureDC, oldPicture);
+    SelectObject(maskDC, oldMask);
+    DeleteDC(pictureDC);
+    DeleteDC(maskDC);
+    return expected;
+}
+
+// Made smaller above 100 %, a picture is blended, not sampled, inside an outline that stays exactly
+// where its black key puts it: no key colour is blended into what shows, and no blend shows where
+// the key is. At 100 % it is drawn as it always was, by the platform's own stretching.
+TEST(DrawingPictures, PictureDrawnSmallerIsBlendedAboveHundredPercentInsideAnExactOutline)
 {
     // 8 x 8: the five columns on the left the black key, the rest single red and blue pixels
     // alternating; the third column of the result covers one column of each.
@@ -131,6 +176,7 @@ TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
     Owned<HBITMAP> picture(MakePicture(8, 8, pattern));
     constexpr COLORREF ground = RGB(250, 250, 120);
     Sheet sheet(8, 8, ground);
+    sheet.drawing.dpi = 144;
     const std::int64_t before = TestSupport::OutstandingGdiObjects();
 
     sheet.drawing.DrawMasked(2, 2, 4, 4, picture);
@@ -150,6 +196,78 @@ TEST(DrawingPictures, PictureDrawnSmallerIsBlendedInsideAnExactOutline)
             EXPECT_GT(GetRValue(shown), 60) << x << "," << y;
             EXPECT_GT(GetBValue(shown), 60) << x << "," << y;
         }
+
+    Sheet ordinary(8, 8, ground);
+    ASSERT_EQ(ordinary.drawing.dpi, 96u);
+    ordinary.drawing.DrawMasked(2, 2, 4, 4, picture);
+    const auto expected = PlatformStretch(picture, 8, ground, RECT{2, 2, 6, 6});
+    EXPECT_EQ(PixelsThatDiffer(ordinary.canvas, *expected), 0) << "at 100 %, the platform's stretching";
+    EXPECT_GT(PixelsThatDiffer(ordinary.canvas, sheet.canvas), 0) << "which is not the toolkit's blending";
+}
+
+// The share of a column of the result that each column of the picture it covers gives, in
+// whole units of the result's column; none where the key shows.
+using Shares = std::vector<std::pair<int, int>>;
+
+// A pixel of the picture made smaller: the average of the columns it covers by their shares,
+// the key's column left out, rounded to the nearest.
+COLORREF Blend(const Shares& shares, const COLORREF (&columns)[8])
+{
+    int weight = 0;
+    int sum[3] = {};
+    for (const auto& [column, share] : shares) {
+        const COLORREF colour = columns[column];
+        if (colour == RGB(0, 0, 0))
+            continue;
+        weight += share;
+        sum[0] += share * GetRValue(colour);
+        sum[1] += share * GetGValue(colour);
+        sum[2] += share * GetBValue(colour);
+    }
+    const auto rounded = [weight](int total) { return static_cast<BYTE>((2 * total + weight) / (2 * weight)); };
+    return RGB(rounded(sum[0]), rounded(sum[1]), rounded(sum[2]));
+}
+
+// At 125 % a picture drawn at 200 % is made 5/8 of its size, at 150 % 3/4: each pixel of the
+// result covers a column and a half or so of the picture, and blends them by how much of each it
+// covers; where the key is the picture's pixel nearest the result's, the result is the key. The
+// same picture turned on its side shows the same for rows.
+TEST(DrawingPictures, PictureMadeSmallerAtAQuarterAndAHalfAboveBlendsByCoverageAroundItsKey)
+{
+    constexpr COLORREF key = RGB(0, 0, 0);
+    const COLORREF columns[8] = {key,           RGB(200, 40, 10), RGB(60, 180, 90), RGB(31, 71, 250),
+                                 RGB(151, 231, 110), key,         key,              RGB(90, 20, 160)};
+    // Worked by hand: column x of the result covers the picture from 8x/n to 8(x+1)/n.
+    const struct {
+        UINT dpi;
+        int side;
+        std::vector<Shares> covered;
+    } reductions[] = {
+        // Fifths of a column: 0-1.6, 1.6-3.2, 3.2-4.8, 4.8-6.4, 6.4-8; the nearest columns to the
+        // centres are 0, 2, 3 or 4 (both coloured), 5 and 7.
+        {120, 5, {{}, {{1, 2}, {2, 5}, {3, 1}}, {{3, 4}, {4, 4}}, {}, {{6, 3}, {7, 5}}}},
+        // Thirds: 0-1.33, ..., 6.67-8; nearest 0, 1 or 2 (both coloured), 3, 4, 5 or 6 (both key), 7.
+        {144, 6, {{}, {{1, 2}, {2, 2}}, {{2, 1}, {3, 3}}, {{4, 3}, {5, 1}}, {}, {{6, 1}, {7, 3}}}},
+    };
+    constexpr COLORREF ground = RGB(250, 250, 120);
+    Owned<HBITMAP> upright(MakePicture(8, 8, [&columns](int x, int) { return columns[x]; }));
+    Owned<HBITMAP> turned(MakePicture(8, 8, [&columns](int, int y) { return columns[y]; }));
+    for (const auto& reduction : reductions) {
+        FormAt form(reduction.dpi);
+        for (const bool sideways : {false, true}) {
+            Sheet sheet(10, 10, ground, &form);
+            sheet.drawing.DrawMasked(2, 1, reduction.side, reduction.side, sideways ? turned : upright);
+            for (int y = 0; y < 10; ++y)
+                for (int x = 0; x < 10; ++x) {
+                    const int inside = sideways ? y - 1 : x - 2;
+                    const bool inBox = x >= 2 && x < 2 + reduction.side && y >= 1 && y < 1 + reduction.side;
+                    const Shares* shares = inBox ? &reduction.covered[static_cast<std::size_t>(inside)] : nullptr;
+                    const COLORREF expected = shares && !shares->empty() ? Blend(*shares, columns) : ground;
+                    ASSERT_EQ(sheet.canvas.Pixel(x, y), expected)
+                        << "at " << x << "," << y << ", " << reduction.dpi << " dpi" << (sideways ? ", on its side" : "");
+                }
+        }
+    }
 }
 
 // Logical pixels become device pixels rounded to the nearest, halves away from zero; rectangles
@@ -167,6 +285,26 @@ TEST(DisplayScale, LengthsRectanglesAndLinesFollowTheScale)
     for (UINT dpi : {96u, 120u, 144u, 168u, 192u, 288u})
         for (int length = -50; length <= 1000; ++length)
             ASSERT_EQ(ToLogical(ToDevice(length, dpi), dpi), length) << length << " at " << dpi;
+    // A device pixel belongs to the logical pixel whose scaled span holds it: at 150 % logical 18
+    // spans device 27 and 28 (its edges are 27 and 28.5, rounded to 29), so every device pixel of
+    // a scaled rectangle, its last row and column too, lies inside the logical one.
+    EXPECT_EQ(ToLogical(27, 144), 18);
+    EXPECT_EQ(ToLogical(28, 144), 18);
+    EXPECT_EQ(ToLogical(-1, 144), -1);
+    for (UINT dpi : {120u, 144u, 168u, 192u})
+        for (int left = -30; left <= 60; ++left)
+            for (int length = 1; length <= 30; ++length)
+                for (int device = ToDevice(left, dpi); device < ToDevice(left + length, dpi); ++device) {
+                    const int logical = ToLogical(device, dpi);
+                    ASSERT_TRUE(logical >= left && logical < left + length)
+                        << "device " << device << " of " << left << "+" << length << " at " << dpi << " -> " << logical;
+                }
+    // Inside a window, a rectangle is scaled where the window's own edges were: a ship picture
+    // that fills its 64 x 50 cell in the tray at 125 % is 80 x 62, as the cell is (from 418.75 to
+    // 481.25, rounded), not the 63 rows that 50 scaled alone would give.
+    for (const int left : {15, 84, 153})
+        EXPECT_EQ(ToDeviceInside(RECT{0, 0, 64, 50}, POINT{left, 335}, 120), (RECT{0, 0, 80, 62})) << left;
+    EXPECT_EQ(ToDeviceInside(RECT{3, 4, 13, 9}, POINT{1, 1}, 144), (RECT{4, 6, 19, 13}));
     // Cells of 23 logical pixels side by side at 150 %: 34 or 35 device pixels each, never apart
     // and never overlapping.
     for (int c = 0; c < 10; ++c) {

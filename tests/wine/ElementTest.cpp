@@ -76,6 +76,44 @@ TEST_F(ElementTest, AttachWindowRaisesCreatedOnceAndKeepsTheFirstHandle)
     EXPECT_TRUE(log.Matches({"created " + std::to_string(0x1234)}));
     EXPECT_EQ(static_cast<HWND>(element.handle), first);
     element.handle = nullptr;
+
+    // A handler that attaches the window again, as a build handler reaching its form may, raises
+    // nothing more (it would stop after a few rounds if it did).
+    Bare reentered;
+    reentered.onCreated = [](GUIElement* attached, HWND window) {
+        log.Record("created");
+        if (log.Events().size() < 3)
+            attached->AttachWindow(window);
+    };
+    log.Clear();
+    reentered.AttachWindow(first);
+    EXPECT_TRUE(log.Matches({"created"}));
+    reentered.handle = nullptr;
+}
+
+// A control that outlives its element gets its own window procedure back: what is sent to it
+// afterwards goes to the control, not to the toolkit, which would take the newest element still
+// without a window for its owner.
+TEST_F(ElementTest, ControlThatOutlivesItsElementGetsItsOwnProcedureBack)
+{
+    auto label = std::make_unique<Label>(form.get(), "kept");
+    label->Create();
+    HWND window = label->handle;
+    const WNDPROC own = label->previousProc;
+    ASSERT_NE(own, nullptr);
+    ASSERT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), &WindowProc);
+    label.reset();
+    ASSERT_TRUE(IsWindow(window)) << "the control lives on with the form";
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), own);
+
+    Bare newest;
+    newest.onLeftDown = [](GUIElement*, HWND, std::int32_t, std::int32_t) { return log.Record("press"), 0; };
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still a label"));
+    EXPECT_TRUE(log.Matches({}));
+    wchar_t text[32] = {};
+    GetWindowTextW(window, text, 32);
+    EXPECT_EQ(std::wstring(text), L"still a label");
 }
 
 TEST_F(ElementTest, LostFocusRaisesChangedOnlyWhenTheTextChanged)

@@ -233,6 +233,41 @@ TEST_F(FormTest, DeletingAFormLeavesNothingToolkitWideNamingIt)
     EXPECT_EQ(activeForm, other.get());
 }
 
+// Two boxes are open over the form, which also owns a hidden window of its own, its tooltip (the
+// topmost of the windows it owns). When one box closes, the one still open comes to the front,
+// never the hidden window; when the last closes, the form does.
+TEST_F(FormTest, ClosingOneOfTwoBoxesBringsTheOtherToTheFrontNeverAHiddenOwnedWindow)
+{
+    auto form = NewForm();
+    form->tooltipText = "a tip";
+    form->Create();
+    ASSERT_NE(form->tooltipHandle, nullptr);
+    ASSERT_EQ(GetWindow(form->tooltipHandle, GW_OWNER), static_cast<HWND>(form->handle));
+    ASSERT_FALSE(IsWindowVisible(form->tooltipHandle));
+    const auto openBox = [&form](const char* caption) {
+        HWND box = CreateWindowExA(0, "static", caption, WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 200, 100,
+                                   form->handle, nullptr, nullptr, nullptr);
+        form->Hold();
+        SetActiveWindow(box);
+        return box;
+    };
+    HWND first = openBox("first");
+    HWND second = openBox("second");
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), second);
+
+    DestroyWindow(second);
+    form->Release();
+    PumpMessages();
+    EXPECT_EQ(GetActiveWindow(), first);
+    EXPECT_FALSE(IsWindowEnabled(form->handle));
+    DestroyWindow(first);
+    form->Release();
+    PumpMessages();
+    EXPECT_EQ(GetActiveWindow(), static_cast<HWND>(form->handle));
+    EXPECT_TRUE(IsWindowEnabled(form->handle));
+}
+
 TEST_F(FormTest, IconIsSetOnlyOnceTheWindowExists)
 {
     auto form = NewForm();

@@ -104,7 +104,7 @@ protected:
             info->ptScreenPos = seams.cursor;
             return seams.cursorReadable;
         };
-        form = std::make_unique<MyGame::FormMain>(GetModuleHandleW(nullptr), "Tiremola");
+        form = MakeGame();
         form->tickTimer->Stop();
         form->tickTimer->interval = 0x7FFFFFFF;
         form->tickTimer->Start();
@@ -119,6 +119,12 @@ protected:
         MyGame::tickCount = 0;
         MyGame::aimPending = false;
         ToolkitTest::TearDown();
+    }
+
+    // The game window the test plays in; a test may make one that notes its handlers' calls.
+    virtual std::unique_ptr<MyGame::FormMain> MakeGame()
+    {
+        return std::make_unique<MyGame::FormMain>(GetModuleHandleW(nullptr), "Tiremola");
     }
 
     MyGame::FormMain& Game() { return *form; }

@@ -1,4 +1,5 @@
 #include "Drawing.h"
+#include "FreedMemoryGuard.h"
 #include "Label.h"
 #include "PanelChildren.h"
 #include "TestSupport.h"
@@ -289,6 +290,29 @@ TEST_F(WheelTest, DestroyedPanelIsNoLongerTheWheelTarget)
     EXPECT_EQ(activePanel, nullptr);
     Wheel(form->handle, -WHEEL_DELTA);
     EXPECT_TRUE(log.Matches({}));
+}
+
+// A scroll handler may delete its panel: nothing of the panel is read or written after it, and the
+// wheel never turns the panel that is gone. Every block made from the panel's making on is
+// guarded, so that a touch of the freed panel is caught instead of passing by luck.
+TEST_F(WheelTest, PanelDeletedByItsScrollHandlerIsNeitherTouchedNorTurnedAfterwards)
+{
+    static std::unique_ptr<PanelChildren> doomed;
+    FreedMemoryGuard::Start();
+    doomed = NewPanel("doomed", 100);
+    doomed->verticalScroll = true;
+    doomed->onVerticalScroll = [](PanelChildren*, std::int32_t delta) {
+        log.Record("doomed scrolls " + std::to_string(delta));
+        doomed.reset();
+    };
+    doomed->Create();
+    SendMessageW(doomed->handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    Wheel(form->handle, -WHEEL_DELTA);
+    FreedMemoryGuard::Stop();
+    EXPECT_EQ(FreedMemoryGuard::Touches(), 0u) << "freed memory was read or written";
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_EQ(lastPanel, nullptr);
+    EXPECT_TRUE(log.Matches({"doomed scrolls -1"}));
 }
 
 class ColourTest : public PanelTest {

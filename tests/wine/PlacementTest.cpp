@@ -1,5 +1,6 @@
 #include "GameFixture.h"
 
+#include "FormAbout.h"
 #include "Palette.h"
 
 #include <algorithm>
@@ -203,6 +204,43 @@ TEST_F(PlacementTest, DropThatFitsOneWayOnlyPlacesTheShipAtOnce)
     MouseAt(300, 200);
     Tick();
     EXPECT_EQ(PositionOf(Picture(6)), Home(6)) << "a placed ship no longer follows the mouse";
+}
+
+// While a box is open over the game, the mouse moves over the box: a dragged picture stays where
+// it was, and follows the mouse again once the box has closed.
+TEST_F(PlacementTest, DraggedPictureStaysPutBehindABoxAndFollowsAgainAfterIt)
+{
+    static decltype(this) test;
+    test = this;
+    const auto movesBehind = [](HWND, LPCSTR, LPCSTR caption, UINT) -> int {
+        const Spot before = PositionOf(test->Picture(0));
+        test->MouseAt(250, 250);
+        test->Tick(3);
+        log.Record(std::string("behind ") + caption + (PositionOf(test->Picture(0)) == before ? ": stays" : ": moved"));
+        return IDNO;
+    };
+    TorUtility::platform.messageBox = movesBehind;
+    Press(Picture(0));
+    MouseAt(100, 100);
+    Tick();
+    ASSERT_EQ(PositionOf(Picture(0)), Spot(110, 110));
+
+    Click(Game().startButton);
+    Choose(Game().exitItem);
+    EXPECT_TRUE(log.Matches({"behind Attenzione: stays", "behind Uscita: stays"}));
+    MouseAt(120, 130);
+    Tick();
+    EXPECT_EQ(PositionOf(Picture(0)), Spot(130, 140)) << "after the boxes";
+
+    Click(Game().infoButton);
+    ASSERT_NE(Game().aboutBox, nullptr);
+    MouseAt(250, 250);
+    Tick(3);
+    EXPECT_EQ(PositionOf(Picture(0)), Spot(130, 140)) << "behind the about box";
+    SendMessageW(Game().aboutBox->handle, WM_CLOSE, 0, 0);
+    TestSupport::PumpMessages();
+    Tick();
+    EXPECT_EQ(PositionOf(Picture(0)), Spot(260, 260)) << "after the about box";
 }
 
 TEST_F(PlacementTest, DropsThatFitNeitherWayBeepAndTheDragGoesOn)

@@ -214,6 +214,110 @@ TEST_F(TabTest, ShiftTabMovesTheFocusBackwards)
     EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[0]->handle));
 }
 
+// From the form's own window, which has the focus before any element takes it, Tab goes to the
+// first stop and Shift+Tab to the last.
+TEST_F(TabTest, FromTheFormsOwnWindowTabGoesToTheFirstStopAndShiftTabToTheLast)
+{
+    for (const bool shift : {false, true}) {
+        SetFocus(form->handle);
+        PressTab(shift);
+        EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[shift ? 2 : 0]->handle)) << "shift " << shift;
+    }
+}
+
+// Enter presses a focused button as Space does (which the platform's button does by itself): once,
+// and only while the button is enabled; the key still reaches the button's own key slot first.
+TEST_F(TabTest, EnterAndSpacePressAFocusedButtonOnce)
+{
+    for (auto& button : buttons) {
+        button->onCommand = [](GUIElement* e) { log.Record("command " + e->GetText()); };
+        button->onKeyDown = [](GUIElement* e, std::int32_t key) {
+            return log.Record(e->GetText() + " key " + std::to_string(key)), 0;
+        };
+    }
+    HWND b1 = buttons[1]->handle;
+    SendMessageW(b1, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageW(b1, WM_CHAR, VK_RETURN, 1);
+    SendMessageW(b1, WM_KEYUP, VK_RETURN, 0xC0000001);
+    SendMessageW(b1, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(b1, WM_KEYUP, VK_SPACE, 0xC0000001);
+    PumpMessages();
+    buttons[1]->SetEnabled(false);
+    SendMessageW(b1, WM_KEYDOWN, VK_RETURN, 1);
+    PumpMessages();
+    EXPECT_TRUE(log.Matches({"b1 key 13", "command b1", "b1 key 32", "command b1", "b1 key 13"}));
+}
+
+// The focus shows once the keyboard is used in the form; where the platform keeps its own record
+// of that and says so, the form follows it. A panel with the focus takes the arrows itself.
+TEST_F(TabTest, KeyboardUseShowsTheFocusAndThePlatformsRecordIsFollowed)
+{
+    auto fresh = std::make_unique<Form>(GetModuleHandleW(nullptr));
+    fresh->Create();
+    BOOL always = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    EXPECT_EQ(fresh->keyboardCues, always != FALSE) << "a new form shows the focus only if the user asked always";
+    fresh.reset();
+    form->keyboardCues = false;
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(form->keyboardCues);
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL), 0);
+    EXPECT_TRUE(form->keyboardCues) << "the accelerators' cues are another matter";
+    SendMessageW(form->handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    EXPECT_FALSE(form->keyboardCues);
+    PressTab(false);
+    EXPECT_TRUE(form->keyboardCues) << "Tab is keyboard use";
+    form->keyboardCues = false;
+    SendMessageW(buttons[0]->handle, WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    EXPECT_TRUE(form->keyboardCues) << "Alt, for the menus, is keyboard use";
+
+    PanelChildren panel(form.get());
+    panel.Create();
+    EXPECT_EQ(SendMessageW(panel.handle, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+}
+
+// A form activated again gives the focus back to the element that had it, not to its own window.
+TEST_F(TabTest, TheFocusComesBackWhereItWasWhenTheFormIsActivatedAgain)
+{
+    buttons[2]->Focus();
+    Form other(GetModuleHandleW(nullptr));
+    other.x = 400;
+    other.Create();
+    SetForegroundWindow(other.handle);
+    PumpMessages();
+    ASSERT_NE(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+    SetForegroundWindow(form->handle);
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+}
+
+// A scale change that names no scale changes nothing: the form keeps its scale, its window and
+// its elements' places, whatever rectangle comes with it.
+TEST_F(WindowProcTest, ScaleChangeNamingNoScaleChangesNothing)
+{
+    Label label(form.get(), "x");
+    label.x = 10;
+    label.y = 20;
+    label.width = 60;
+    label.height = 25;
+    label.Create();
+    const UINT dpi = form->dpi;
+    RECT window{};
+    RECT place{};
+    GetWindowRect(form->handle, &window);
+    GetWindowRect(label.handle, &place);
+    RECT suggested{window.left, window.top, window.right + 100, window.bottom + 80};
+    SendMessageW(form->handle, WM_DPICHANGED, MAKEWPARAM(0, 0), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages();
+    EXPECT_EQ(form->dpi, dpi);
+    RECT windowAfter{};
+    RECT placeAfter{};
+    GetWindowRect(form->handle, &windowAfter);
+    GetWindowRect(label.handle, &placeAfter);
+    EXPECT_EQ(windowAfter, window);
+    EXPECT_EQ(placeAfter, place);
+}
+
 TEST_F(WindowProcTest, RightClickNotificationReachesTheSourceWithEmptyVectors)
 {
     NMHDR header{form->handle, 0, static_cast<UINT>(NM_RCLICK)};
@@ -289,6 +393,54 @@ TEST_F(WindowProcTest, MouseCoordinatesAreSignedSixteenBitValues)
     };
     SendMessageW(form->handle, WM_RBUTTONDOWN, 0, MAKELPARAM(static_cast<WORD>(-3), static_cast<WORD>(-40)));
     EXPECT_TRUE(log.Matches({"-3,-40"}));
+}
+
+// At every scale, a press on any device pixel of an element, its last row and column too, reaches
+// it as a logical point inside it: worked out where the element's edges were scaled. A 19 x 19
+// panel at (1, 2) is 28 x 29 device pixels at 150 %, and its corner pixel (27, 28) is (18, 18).
+TEST_F(WindowProcTest, EveryDevicePixelOfAnElementArrivesAsAPointInsideIt)
+{
+    struct Case {
+        UINT dpi;
+        RECT logical;
+    };
+    // At 125 % a 5-pixel panel at (1, 1) is 7 device pixels, one more than 5 scaled alone: only
+    // its place in the parent tells that its last device pixel is still its own.
+    const Case cases[] = {{144, {1, 2, 20, 21}}, {144, {2, 1, 21, 20}}, {120, {3, 7, 26, 30}}, {120, {6, 5, 29, 28}},
+                          {120, {1, 1, 6, 6}},   {168, {5, 5, 15, 15}}, {168, {4, 6, 11, 9}},   {192, {7, 3, 30, 26}},
+                          {96, {3, 4, 26, 27}}};
+    static POINT reached;
+    for (const Case& c : cases) {
+        form->dpi = c.dpi;
+        PanelChildren panel(form.get());
+        panel.x = c.logical.left;
+        panel.y = c.logical.top;
+        panel.width = c.logical.right - c.logical.left;
+        panel.height = c.logical.bottom - c.logical.top;
+        panel.onLeftDown = [](GUIElement*, HWND, std::int32_t x, std::int32_t y) { return reached = {x, y}, 0; };
+        panel.Create();
+        RECT client{};
+        GetClientRect(panel.handle, &client);
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                reached = POINT{-100, -100};
+                SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+                ASSERT_TRUE(reached.x >= 0 && reached.x < panel.width && reached.y >= 0 && reached.y < panel.height)
+                    << "device " << x << "," << y << " at " << c.dpi << " reached " << reached.x << "," << reached.y;
+            }
+        if (c.dpi == 144 && c.logical.left == 1) {
+            EXPECT_EQ(client.right, 28);
+            EXPECT_EQ(client.bottom, 29);
+            SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(27, 28));
+            EXPECT_EQ(reached.x, 18);
+            EXPECT_EQ(reached.y, 18);
+        }
+        if (c.dpi == 96) {
+            SendMessageW(panel.handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(17, 5));
+            EXPECT_EQ(reached.x, 17) << "at 100 % a point is the pixel itself";
+            EXPECT_EQ(reached.y, 5);
+        }
+    }
 }
 
 TEST_F(WindowProcTest, LeaveEndsTrackingAlsoForAWindowWithoutAnElement)
