@@ -188,13 +188,15 @@ CellControl* FormMain::UpdateTabStops()
         return nullptr;
     const bool placing = !playing && !matchOver;
     CellControl* stop = placing && trayCursor && trayCursor->visible ? trayCursor : nullptr;
+    // The pictures are all made before the form counts as created; a missing one is no stop.
     for (CellControl* picture : shipPictures)
-        if (!stop && placing && picture->visible)
+        if (!stop && placing && picture && picture->visible)
             stop = picture;
     if (stop)
         trayCursor = stop;
     for (CellControl* picture : shipPictures)
-        picture->SetTabStop(picture == stop);
+        if (picture)
+            picture->SetTabStop(picture == stop);
     for (CellControl* cursor : boardCursors)
         if (cursor)
             cursor->SetTabStop(true);
