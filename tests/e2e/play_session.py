@@ -1312,7 +1312,15 @@ class Session:
         # The match is over: pressing the computer's board does nothing, and the computer no longer
         # plays.
         water = [cell for cell, state in self.board_states(frame, ENEMY_BOARD).items() if state == "water"]
-        if water:
+        if water and self.args.keyboard:
+            # By keys the focus goes to the cell first and frames it: the boards are compared from
+            # then on.
+            self.tab_to("enemy")
+            self.walk("enemy", water[0])
+            time.sleep(0.5)
+            frame = self.grab()
+            self.press("Return")
+        elif water:
             self.fire(water[0])
         time.sleep(3)
         later = self.grab()
