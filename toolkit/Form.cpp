@@ -323,10 +323,12 @@ void Form::FollowKeyboardCues(bool shown)
         InvalidateRect(focus, nullptr, TRUE);
 }
 
+// Only for someone who uses the keyboard: a mouse player's form keeps the focus on its own window,
+// as the platform's default puts it, so that no button shows a focus it did not have before.
 void Form::RestoreFocus()
 {
     HWND focus = savedFocus;
-    if (created && focus && IsChild(handle, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus) &&
+    if (keyboardCues && created && focus && IsChild(handle, focus) && IsWindowVisible(focus) && IsWindowEnabled(focus) &&
         !IsIconic(handle))
         SetFocus(focus);
 }

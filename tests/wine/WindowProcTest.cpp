@@ -276,19 +276,25 @@ TEST_F(TabTest, KeyboardUseShowsTheFocusAndThePlatformsRecordIsFollowed)
     EXPECT_EQ(SendMessageW(panel.handle, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
 }
 
-// A form activated again gives the focus back to the element that had it, not to its own window.
+// Once the keyboard has been used, a form activated again gives the focus back to the element
+// that had it, not to its own window; a mouse player's form keeps the platform's default, its own
+// window, so that a clicked button shows no focus it did not show before.
 TEST_F(TabTest, TheFocusComesBackWhereItWasWhenTheFormIsActivatedAgain)
 {
-    buttons[2]->Focus();
-    Form other(GetModuleHandleW(nullptr));
-    other.x = 400;
-    other.Create();
-    SetForegroundWindow(other.handle);
-    PumpMessages();
-    ASSERT_NE(GetFocus(), static_cast<HWND>(buttons[2]->handle));
-    SetForegroundWindow(form->handle);
-    PumpMessages();
-    EXPECT_EQ(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+    for (const bool keys : {false, true}) {
+        form->FollowKeyboardCues(keys);
+        buttons[2]->Focus();
+        Form other(GetModuleHandleW(nullptr));
+        other.x = 400;
+        other.Create();
+        SetForegroundWindow(other.handle);
+        PumpMessages();
+        ASSERT_NE(GetFocus(), static_cast<HWND>(buttons[2]->handle));
+        SetForegroundWindow(form->handle);
+        PumpMessages();
+        EXPECT_EQ(GetFocus(), keys ? static_cast<HWND>(buttons[2]->handle) : static_cast<HWND>(form->handle))
+            << (keys ? "after keyboard use" : "the mouse alone");
+    }
 }
 
 // A scale change that names no scale changes nothing: the form keeps its scale, its window and
