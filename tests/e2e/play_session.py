@@ -525,12 +525,9 @@ class Session:
         return (self.client_region(frame, box) != self.client_region(self.initial, box) and
                 self.cell_state(frame, board, c, r) == "water")
 
-    def k_drop(self, k, c, r, vertical, asks):
-        """Ship k, dragged by keys, put down at (c, r) with Enter; through the popup by keys where it
-        fits both ways."""
-        self.walk("player", (c, r))
-        self.over_cell(k, c, r, "before the drop")
-        self.press("Return")
+    def drop_outcome(self, k, c, r, vertical):
+        """Waits, after ship k was dropped at (c, r), until its cells turn blue or the orientation
+        popup shows; answers the cells, the test that they show the ship, and the popup if one came."""
         cells = ship_cells(c, r, ship_length(k), vertical)
         placed = lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "ship" for cell in cells)
         popped = None
@@ -541,6 +538,15 @@ class Session:
             return popped or placed(self.grab())
 
         self.wait_for("ship %d to be placed at %s, or the orientation popup" % (k, cells), outcome, timeout=5)
+        return cells, placed, popped
+
+    def k_drop(self, k, c, r, vertical, asks):
+        """Ship k, dragged by keys, put down at (c, r) with Enter; through the popup by keys where it
+        fits both ways."""
+        self.walk("player", (c, r))
+        self.over_cell(k, c, r, "before the drop")
+        self.press("Return")
+        cells, placed, popped = self.drop_outcome(k, c, r, vertical)
         if bool(popped) != asks:
             raise Failure("ship %d dropped by key at (%d, %d) %s the orientation popup"
                           % (k, c, r, "brought up" if popped else "did not bring up"))
@@ -796,16 +802,7 @@ class Session:
         x, y = self.cell_centre(PLAYER_BOARD, c, r)
         self.follow_to(k, x, y, "over cell (%d, %d)" % (c, r))
         subprocess.run(["xdotool", "click", "1"], check=True)
-        cells = ship_cells(c, r, ship_length(k), vertical)
-        placed = lambda f: all(self.cell_state(f, PLAYER_BOARD, *cell) == "ship" for cell in cells)
-        popped = None
-
-        def outcome():
-            nonlocal popped
-            popped = self.find_window(class_name=MENU_CLASS)
-            return popped or placed(self.grab())
-
-        self.wait_for("ship %d to be placed at %s, or the orientation popup" % (k, cells), outcome, timeout=5)
+        cells, placed, popped = self.drop_outcome(k, c, r, vertical)
         if popped and not asks:
             raise Failure("ship %d dropped at (%d, %d), where only one way fits, brought up the orientation popup"
                           % (k, c, r))
